@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Starts or stops the tests' local nginx: plain files under www/, /slow/ with a rate limit,
+# /norange/ ignoring Range, and HTTPS with a self-signed certificate on the second port.
+set -euo pipefail
+cmd=$1 dir=$2
+nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+
+stop() {
+  if [ -f "$dir/nginx.pid" ]; then
+    kill "$(cat "$dir/nginx.pid")" 2>/dev/null || true
+    for _ in $(seq 50); do [ -f "$dir/nginx.pid" ] || break; sleep 0.1; done
+  fi
+}
+
+if [ "$cmd" = stop ]; then stop; exit 0; fi
+
+port=$3 tls_port=$4
+stop
+mkdir -p "$dir/www/uploads" "$dir/tmp" "$dir/tls"
+if [ ! -f "$dir/tls/cert.pem" ]; then
+  openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=127.0.0.1" \
+    -keyout "$dir/tls/key.pem" -out "$dir/tls/cert.pem" 2>/dev/null
+fi
+# Fixed sample files: deterministic content so that hashes are stable between runs.
+make_file() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq "$2" ] || head -c "$2" </dev/urandom >"$1"; }
+make_file "$dir/www/small.bin" 1000
+make_file "$dir/www/medium.bin" $((4 * 1024 * 1024))
+
+cat >"$dir/nginx.conf" <<CONF
+daemon on;
+pid $dir/nginx.pid;
+error_log $dir/error.log warn;
+worker_processes 1;
+events { worker_connections 64; }
+http {
+  types { application/octet-stream bin exe; }
+  default_type application/octet-stream;
+  log_format probe '\$request_method \$uri "\$http_range" "\$http_user_agent" \$status \$bytes_sent';
+  access_log $dir/access.log probe;
+  client_body_temp_path $dir/tmp/body;
+  proxy_temp_path $dir/tmp/proxy;
+  fastcgi_temp_path $dir/tmp/fastcgi;
+  uwsgi_temp_path $dir/tmp/uwsgi;
+  scgi_temp_path $dir/tmp/scgi;
+  sendfile on;
+  server {
+    listen 127.0.0.1:$port;
+    root $dir/www;
+    location /slow/ { alias $dir/www/; limit_rate 256k; }
+    location /norange/ { alias $dir/www/; max_ranges 0; }
+  }
+  server {
+    listen 127.0.0.1:$tls_port ssl;
+    ssl_certificate $dir/tls/cert.pem;
+    ssl_certificate_key $dir/tls/key.pem;
+    root $dir/www;
+  }
+}
+CONF
+"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err" >&2; exit 1; }
+for _ in $(seq 50); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/small.bin" && exit 0
+  sleep 0.1
+done
+echo "nginx did not answer on port $port" >&2
+exit 1
