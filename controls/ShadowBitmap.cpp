@@ -1,0 +1,155 @@
+#include "controls/ShadowBitmap.h"
+
+#include <algorithm>
+#include <array>
+
+namespace shadow {
+
+namespace {
+
+using TScaleTable = std::array<std::array<std::uint8_t, 256>, 256>;
+
+const TScaleTable& ScaleTable() {
+    static const TScaleTable table = [] {
+        TScaleTable t{};
+        for (int i = 0; i < 256; ++i)
+            for (int j = 0; j < 256; ++j) t[i][j] = static_cast<std::uint8_t>(i * j / 255);
+        return t;
+    }();
+    return table;
+}
+
+// The template rows and columns the edges of a picture are stretched from.
+constexpr int kEdgeSource = 65;
+constexpr int kCorner = 32;
+constexpr int kSquareEnd = 119;
+
+bool InTemplateBand(int x, int y) {
+    return x < kMargin || x >= kSquareEnd || y <= kMargin || y >= kSquareEnd;
+}
+
+void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, int sy, int size) {
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) dst.At(dx + x, dy + y) = src.At(sx + x, sy + y);
+}
+
+void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl) {
+    const int opposite = kTemplateSize - kCorner;
+    CopyBlock(pic, 0, 0, tpl, 0, 0, kCorner);
+    CopyBlock(pic, pic.width - kCorner, 0, tpl, opposite, 0, kCorner);
+    CopyBlock(pic, 0, pic.height - kCorner, tpl, 0, opposite, kCorner);
+    CopyBlock(pic, pic.width - kCorner, pic.height - kCorner, tpl, opposite, opposite, kCorner);
+}
+
+void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl) {
+    const int pw = pic.width;
+    const int ph = pic.height;
+    if (pw <= 63) return;
+    for (int y = 0; y <= kMargin; ++y)
+        for (int x = 31; x <= pw - 33; ++x) pic.At(x, y) = tpl.At(kEdgeSource, y);
+    for (int y = ph - 17; y < ph; ++y)
+        for (int x = 31; x <= pw - 33; ++x) pic.At(x, y) = tpl.At(kEdgeSource, kTemplateSize - (ph - y));
+}
+
+void ComposeLeftAndRight(TPixelView pic, const TPixelBuffer& tpl) {
+    const int pw = pic.width;
+    const int ph = pic.height;
+    if (ph > 62) {
+        for (int y = 30; y <= ph - 33; ++y)
+            for (int x = 0; x < kMargin; ++x) pic.At(x, y) = tpl.At(x, kEdgeSource);
+    }
+    if (ph > 63) {
+        for (int y = 31; y <= ph - 33; ++y)
+            for (int x = pw - 17; x < pw; ++x) pic.At(x, y) = tpl.At(kTemplateSize - (pw - x), kEdgeSource);
+    }
+}
+
+}  // namespace
+
+TPixelBuffer::TPixelBuffer(int width, int height, std::uint32_t fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+      pixels_(static_cast<size_t>(width_) * height_, fill) {}
+
+TPixelView TPixelBuffer::View() { return TPixelView{pixels_.data(), width_, height_, width_}; }
+
+std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha) { return ScaleTable()[channel][alpha]; }
+
+void BlurPixels(TPixelView px, int passes) {
+    if (px.width <= 0 || px.height <= 0) return;
+    for (int k = 1; k <= passes; ++k) {
+        for (int y = 0; y < px.height; ++y) {
+            const int top = std::max(y - k, 0);
+            const int bottom = std::min(y + k, px.height - 1);
+            for (int x = 0; x < px.width; ++x) {
+                const int left = std::max(x - k, 0);
+                const int right = std::min(x + k, px.width - 1);
+                const std::uint32_t a = px.At(left, top), b = px.At(right, top);
+                const std::uint32_t c = px.At(left, bottom), d = px.At(right, bottom);
+                const int red = (RedOf(a) + RedOf(b) + RedOf(c) + RedOf(d)) >> 2;
+                const int green = (GreenOf(a) + GreenOf(b) + GreenOf(c) + GreenOf(d)) >> 2;
+                const int blue = (BlueOf(a) + BlueOf(b) + BlueOf(c) + BlueOf(d)) >> 2;
+                std::uint32_t& out = px.At(x, y);
+                out = MakePixel(AlphaOf(out), red, green, blue);
+            }
+        }
+    }
+}
+
+void ColourisePixel(std::uint32_t& px, COLORREF rgb) {
+    const std::uint8_t alpha = BlueOf(px);
+    px = MakePixel(alpha, ScaleByAlpha(GetRValue(rgb), alpha), ScaleByAlpha(GetGValue(rgb), alpha),
+                   ScaleByAlpha(GetBValue(rgb), alpha));
+}
+
+TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb) {
+    TPixelBuffer tpl(kTemplateSize, kTemplateSize, MakePixel(0, 0, 0, 0));
+    TPixelView view = tpl.View();
+    for (int y = kMargin; y < kSquareEnd; ++y)
+        for (int x = kMargin; x < kSquareEnd; ++x) view.At(x, y) = MakePixel(0, 255, 255, 255);
+    BlurPixels(view, blurPasses);
+    for (int y = 0; y < kTemplateSize; ++y)
+        for (int x = 0; x < kTemplateSize; ++x)
+            if (InTemplateBand(x, y)) ColourisePixel(view.At(x, y), rgb);
+    return tpl;
+}
+
+void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl) {
+    if (picture.width < kCorner || picture.height < kCorner) return;
+    ComposeCorners(picture, tpl);
+    ComposeTopAndBottom(picture, tpl);
+    ComposeLeftAndRight(picture, tpl);
+}
+
+void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask) {
+    if (picture.width - snapshot.width <= 17 || picture.height - snapshot.height <= 17) return;
+    for (int y = 0; y < snapshot.height; ++y) {
+        for (int x = 0; x < snapshot.width; ++x) {
+            const int px = kMargin + x;
+            const int py = kMargin + y;
+            if (mask && !(*mask)[static_cast<size_t>(py) * picture.width + px]) continue;
+            picture.At(px, py) = snapshot.At(x, y) | 0xFF000000u;
+        }
+    }
+}
+
+std::vector<std::uint8_t> MaskOfWhite(TPixelView picture) {
+    std::vector<std::uint8_t> mask(static_cast<size_t>(picture.width) * picture.height, 0);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            mask[static_cast<size_t>(y) * picture.width + x] = (picture.At(x, y) & 0x00FFFFFFu) == 0x00FFFFFFu;
+    return mask;
+}
+
+void FinishRegionShadow(TPixelView picture, const std::vector<std::uint8_t>& mask, COLORREF rgb) {
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            std::uint32_t& px = picture.At(x, y);
+            if (mask[static_cast<size_t>(y) * picture.width + x])
+                px = 0;
+            else
+                ColourisePixel(px, rgb);
+        }
+    }
+}
+
+}  // namespace shadow

@@ -1,0 +1,81 @@
+#pragma once
+// The pixel work behind the form drop shadow: the blurred template, the blur itself, the
+// colourising into premultiplied alpha, and the assembly of a shadow picture from the template.
+// Everything here runs on plain 32-bit pixel buffers (0xAARRGGBB, top-down rows), so it needs no
+// window and no device context.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace shadow {
+
+// Margin of the shadow on every side of the form, and the side length of the template.
+constexpr int kMargin = 16;
+constexpr int kTemplateSize = 135;
+
+// A window onto 32-bit pixels; stride is in pixels, so a view can cover part of a larger buffer.
+struct TPixelView {
+    std::uint32_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+
+    std::uint32_t& At(int x, int y) const { return bits[y * stride + x]; }
+};
+
+// An owned pixel buffer (the template, test images).
+class TPixelBuffer {
+public:
+    TPixelBuffer() = default;
+    TPixelBuffer(int width, int height, std::uint32_t fill = 0);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    std::uint32_t At(int x, int y) const { return pixels_[y * width_ + x]; }
+    TPixelView View();
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+constexpr std::uint8_t AlphaOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 24); }
+constexpr std::uint8_t RedOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 16); }
+constexpr std::uint8_t GreenOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 8); }
+constexpr std::uint8_t BlueOf(std::uint32_t px) { return static_cast<std::uint8_t>(px); }
+constexpr std::uint32_t MakePixel(int a, int r, int g, int b) {
+    return (static_cast<std::uint32_t>(a & 0xFF) << 24) | (static_cast<std::uint32_t>(r & 0xFF) << 16) |
+           (static_cast<std::uint32_t>(g & 0xFF) << 8) | static_cast<std::uint32_t>(b & 0xFF);
+}
+
+// channel * alpha / 255 (integer division), looked up in a table made once.
+std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha);
+
+// In place, rows top to bottom, pixels left to right: pass k (1..passes) replaces blue, green and
+// red by the mean of the four diagonal neighbours at distance k, clamped into the bitmap. Rows
+// above have already been blurred when they are read; alpha is kept.
+void BlurPixels(TPixelView px, int passes);
+
+// alpha := blue (the blurred intensity), colour := rgb premultiplied by that alpha.
+void ColourisePixel(std::uint32_t& px, COLORREF rgb);
+
+// 135 x 135: black with a white square (16,16)-(119,119), blurred, the band around the square
+// colourised with rgb.
+TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb);
+
+// The soft border of a rectangular shadow: corners and edges of the picture from the template.
+// The interior (under the form) is left as it is.
+void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl);
+
+// Copies the form image into the picture's interior at (16, 16), opaque. With a mask (one byte per
+// picture pixel, non-zero inside the form's region) only pixels inside the region are copied.
+void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask);
+
+// For a form with a window region: the picture holds the region filled white on black. These mark
+// the region's pixels, and, after the blur, make them transparent and colourise the rest.
+std::vector<std::uint8_t> MaskOfWhite(TPixelView picture);
+void FinishRegionShadow(TPixelView picture, const std::vector<std::uint8_t>& mask, COLORREF rgb);
+
+}  // namespace shadow

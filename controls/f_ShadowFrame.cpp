@@ -1,0 +1,542 @@
+#include "controls/f_ShadowFrame.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+
+#include "gui/SysUtils.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TFormShadow";
+constexpr UINT_PTR kTimerId = 1;
+// The framework's notification, sent to a form's own window whenever its showing state changes.
+constexpr UINT kShowingChanged = 0xB019;
+
+constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;  // 0x17
+constexpr UINT kMoveAndShowFlags = kPlaceFlags | SWP_SHOWWINDOW;                      // 0x57
+constexpr UINT kFrameFlags = kPlaceFlags | SWP_FRAMECHANGED;                          // 0x37
+constexpr int kMinimumPicture = 6;
+constexpr int kGrow = 2 * shadow::kMargin;
+
+constexpr UINT kActivationDelay = 20;
+constexpr UINT kSnapshotDelay = 200;
+constexpr UINT kWatchdogInterval = 5000;
+
+void DebugLine(const std::string& ansi) { OutputDebugStringA((ansi + "\n").c_str()); }
+
+// The shadow must never take the form down with it: framework errors raised while following the
+// form end up in the debugger output and the form goes on without its shadow.
+template <class F>
+void Guarded(F&& step) noexcept {
+    try {
+        step();
+    } catch (const sys::Exception& e) {
+        DebugLine(sys::ToAnsi(e.Message()));
+    } catch (const std::exception& e) {
+        DebugLine(e.what());
+    } catch (...) {
+        DebugLine("TFormShadow: unknown error");
+    }
+}
+
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+
+void RegisterShadowClass(WNDPROC proc) {
+    static const bool registered = [proc] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_OWNDC | CS_DBLCLKS;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = ModuleInstance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            throw sys::Exception(L"RegisterClassEx: " + sys::SysErrorMessage(GetLastError()));
+        return true;
+    }();
+    (void)registered;
+}
+
+int RectWidth(const RECT& r) { return r.right - r.left; }
+int RectHeight(const RECT& r) { return r.bottom - r.top; }
+
+// The form's colour key, or CLR_INVALID when it has none.
+COLORREF FormKeyColor(HWND form) {
+    if (!(GetWindowLongPtrW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) return CLR_INVALID;
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(form, &key, &alpha, &flags) || !(flags & LWA_COLORKEY)) return CLR_INVALID;
+    return key;
+}
+
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~TWindowDC() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+}  // namespace
+
+// --- life ------------------------------------------------------------------------------------
+
+TFormShadow::TFormShadow() {
+    RegisterShadowClass(&TFormShadow::ShadowWndProc);
+    const DWORD exStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+    FHandle = CreateWindowExW(exStyle, kClassName, L"", WS_POPUP, -1000, 0, 0, 0, nullptr, nullptr,
+                              ModuleInstance(), this);
+    if (!FHandle) throw sys::Exception(L"CreateWindowEx: " + sys::SysErrorMessage(GetLastError()));
+}
+
+TFormShadow::~TFormShadow() {
+    for (TPassGuard* guard = FPassGuards; guard; guard = guard->outer) guard->alive = false;
+    FRegion.reset();
+    Guarded([this] { SetForm(nullptr); });
+    _StopTimer();
+    DestroyWindow(FHandle);
+}
+
+// --- public operations -------------------------------------------------------------------------
+
+void TFormShadow::SetActive(bool on) {
+    if (on == FWanted) return;
+    FWanted = on;
+    if (on) {
+        _SetTimer(TTimerMode::tmActivation, kActivationDelay);
+    } else {
+        FActive = false;
+        _StopTimer();
+        ShowShadow(false);
+    }
+}
+
+void TFormShadow::SetForm(HWND form) {
+    if (form == FForm) return;
+    if (form && !IsWindow(form)) throw sys::Exception(L"TFormShadow.SetForm: the handle is not a window");
+    if (FForm) _Detach();
+    if (form) _Attach(form);
+    FRebuild = true;
+    _FrameChanged(0);
+}
+
+void TFormShadow::SetOffset(int offset) {
+    if (offset == FOffset) return;
+    FOffset = offset;
+    _FrameChanged(0);
+    // The frame change alone leaves an unmoved, unresized form's shadow where it was.
+    if (FTracking && _FormShowing() && _PictureFitsForm()) {
+        const RECT r = _FormRect();
+        _PlaceAt(r.left, r.top);
+    }
+}
+
+void TFormShadow::SetShadowColor(gui::TColor color) {
+    if (color == FColor) return;
+    FColor = color;
+    _UpdateLayered();
+}
+
+void TFormShadow::SetBlurPasses(int passes) { FBlurPasses = passes; }
+
+void TFormShadow::ShowShadow(bool show) {
+    if (show && FPicture.Empty()) return;
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    HWND after = (FForm && IsWindow(FForm)) ? FForm : nullptr;
+    if (!after) flags |= SWP_NOZORDER;
+    SetWindowPos(FHandle, after, 0, 0, 0, 0, flags);
+}
+
+// --- attaching -----------------------------------------------------------------------------------
+
+void TFormShadow::_Attach(HWND form) {
+    if (!SetWindowSubclass(form, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this),
+                           reinterpret_cast<DWORD_PTR>(this)))
+        throw sys::Exception(L"SetWindowSubclass: " + sys::SysErrorMessage(GetLastError()));
+    FForm = form;
+    FHooked = true;
+    FSavedKeyColor = FormKeyColor(form);
+    FTracking = true;
+    const RECT r = _FormRect();
+    SetWindowPos(FHandle, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFormShadow::_Detach() {
+    // A detached shadow would otherwise stay on screen where the form last was.
+    ShowShadow(false);
+    if (FHooked) RemoveWindowSubclass(FForm, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this));
+    FHooked = false;
+    FForm = nullptr;
+    FTracking = false;
+    _StopTimer();
+}
+
+void TFormShadow::_FrameChanged(UINT flags) {
+    if (FForm && IsWindow(FForm)) SetWindowPos(FForm, nullptr, 0, 0, 0, 0, kFrameFlags | flags);
+}
+
+// --- the form's messages -------------------------------------------------------------------------
+
+LRESULT CALLBACK TFormShadow::FormSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR refData) {
+    auto* self = reinterpret_cast<TFormShadow*>(refData);
+    return self->_HookWndProc(msg, wParam, lParam);
+}
+
+bool TFormShadow::_PassOn(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    TPassGuard guard;
+    guard.outer = FPassGuards;
+    FPassGuards = &guard;
+    result = DefSubclassProc(FForm, msg, wParam, lParam);
+    if (!guard.alive) return false;
+    FPassGuards = guard.outer;
+    return true;
+}
+
+LRESULT TFormShadow::_FormDestroyed(UINT msg, WPARAM wParam, LPARAM lParam) {
+    Guarded([this] { ShowShadow(false); });
+    LRESULT result = 0;
+    if (!_PassOn(msg, wParam, lParam, result)) return result;
+    Guarded([this] { SetForm(nullptr); });
+    return result;
+}
+
+// The shadow's work is done either before or after the message is passed on, never in place of
+// passing it on, so a failing step cannot keep a message from the form.
+LRESULT TFormShadow::_HookWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (msg == WM_NCDESTROY) return _FormDestroyed(msg, wParam, lParam);
+    if (!FActive) {
+        _PassOn(msg, wParam, lParam, result);
+        return result;
+    }
+    switch (msg) {
+    case WM_DESTROY:
+        Guarded([this] { ShowShadow(false); });
+        _PassOn(msg, wParam, lParam, result);
+        return result;
+    case WM_SIZE:
+        if (_FormShowing()) return _SizeHandler(wParam, lParam);
+        Guarded([this] { ShowShadow(false); });
+        _PassOn(msg, wParam, lParam, result);
+        return result;
+    case WM_ACTIVATE:
+        if (!_PassOn(msg, wParam, lParam, result)) return result;
+        // Activation lifts the form; bring the shadow back directly below it. A form that is
+        // being minimised or hidden also gets this message, and must stay without a shadow.
+        Guarded([this] {
+            if (_FormShowing() && _FormStateNormal()) ShowShadow(true);
+        });
+        return result;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: {
+        if (!_PassOn(msg, wParam, lParam, result)) return result;
+        const WINDOWPOS pos = *reinterpret_cast<const WINDOWPOS*>(lParam);
+        Guarded([&] {
+            if (!_FormShowing())
+                ShowShadow(false);
+            else if (msg == WM_WINDOWPOSCHANGING)
+                _Changing(pos);
+            else
+                _Changed(pos);
+        });
+        return result;
+    }
+    case kShowingChanged:
+        if (!_PassOn(msg, wParam, lParam, result)) return result;
+        Guarded([this] { ShowShadow(_FormShowing()); });
+        return result;
+    default:
+        _PassOn(msg, wParam, lParam, result);
+        return result;
+    }
+}
+
+LRESULT TFormShadow::_SizeHandler(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!_PassOn(WM_SIZE, wParam, lParam, result)) return result;
+    Guarded([this, wParam] {
+        if (wParam == SIZE_RESTORED)
+            ShowShadow(true);
+        else if (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED)
+            ShowShadow(false);
+    });
+    return result;
+}
+
+void TFormShadow::_Changing(const WINDOWPOS& pos) {
+    if (!_FormStateNormal() || (pos.flags & SWP_HIDEWINDOW)) {
+        ShowShadow(false);
+        return;
+    }
+    if (!pos.hwndInsertAfter && pos.cx == 0 && pos.cy == 0) {
+        if (FPicture.Width() >= kMinimumPicture && FPicture.Height() >= kMinimumPicture) {
+            ShowShadow(true);
+            FTracking = true;
+        }
+        return;
+    }
+    // A form that shrinks would show its old, larger shadow around it until the change is done;
+    // draw the smaller one in advance.
+    const RECT r = _FormRect();
+    const bool resizes = !(pos.flags & SWP_NOSIZE) && pos.cx > 0 && pos.cy > 0;
+    if (!resizes || (pos.cx >= RectWidth(r) && pos.cy >= RectHeight(r))) return;
+    _BuildRectangleShadow(pos.cx, pos.cy);
+    const bool moves = !(pos.flags & SWP_NOMOVE);
+    _PlaceAt(moves ? pos.x : r.left, moves ? pos.y : r.top);
+    FShowFlags = 0;
+    _StartSnapshotTimer();
+    FTracking = true;
+}
+
+void TFormShadow::_Changed(const WINDOWPOS& pos) {
+    // Minimised and maximised forms have no shadow, whatever the flags of the change say.
+    if (!_FormStateNormal()) {
+        ShowShadow(false);
+        FShowFlags = 0;
+        return;
+    }
+    const RECT r = _FormRect();
+    if (!(pos.flags & SWP_NOMOVE) && _PictureFitsForm()) {
+        FShowFlags |= pos.flags & SWP_HIDEWINDOW;
+        if (!FShowFlags) FShowFlags = kMoveAndShowFlags;
+        _PlaceAt(pos.x, pos.y);
+        _ApplyShowFlags();
+        FTracking = true;
+    } else if (RectWidth(r) != FLastWidth || RectHeight(r) != FLastHeight) {
+        _BuildForFormShape(RectWidth(r), RectHeight(r));
+        FShowFlags |= pos.flags & SWP_HIDEWINDOW;
+        if (!FShowFlags) FShowFlags |= pos.flags & SWP_SHOWWINDOW;
+        _PlaceAt(r.left, r.top);
+        _ApplyShowFlags();
+        _StartSnapshotTimer();
+        FTracking = true;
+    } else if ((pos.flags & SWP_SHOWWINDOW) && _PictureFitsForm()) {
+        // A form shown again without a move or resize gets its shadow back at once.
+        ShowShadow(true);
+        FTracking = true;
+    }
+    FShowFlags = 0;
+}
+
+void TFormShadow::_PlaceAt(int formLeft, int formTop) {
+    SetWindowPos(FHandle, FForm, formLeft + FOffset - shadow::kMargin, formTop + FOffset - shadow::kMargin,
+                 FPicture.Width(), FPicture.Height(), SWP_NOACTIVATE);
+}
+
+void TFormShadow::_ApplyShowFlags() {
+    UINT flags = FShowFlags | kPlaceFlags;
+    if (FPicture.Empty()) flags &= ~SWP_SHOWWINDOW;
+    SetWindowPos(FHandle, FForm, 0, 0, 0, 0, flags);
+}
+
+// --- building the picture ------------------------------------------------------------------------
+
+void TFormShadow::_BuildForFormShape(int width, int height) {
+    if (!FRegion) FRegion.reset(CreateRectRgn(0, 0, 1, 1));
+    const int type = FRegion ? GetWindowRgn(FForm, FRegion.get()) : ERROR;
+    if (type == COMPLEXREGION)
+        _BuildRegionShadow();
+    else
+        _BuildRectangleShadow(width, height);
+}
+
+bool TFormShadow::_CanBuild() const {
+    return FActive && FForm && IsWindow(FForm) && !(GetWindowLongPtrW(FForm, GWL_STYLE) & WS_CHILD);
+}
+
+// A new picture starts transparent inside; dropping the snapshot makes the next capture fill it.
+bool TFormShadow::_EnsurePictureSize(int width, int height) {
+    if (FPicture.Width() == width && FPicture.Height() == height) return false;
+    FPicture = shadow::TShadowDib(width, height);
+    FSnapshot = shadow::TShadowDib();
+    return true;
+}
+
+bool TFormShadow::_KeyColorChanged() {
+    const COLORREF key = FormKeyColor(FForm);
+    if (key == CLR_INVALID || key == FSavedKeyColor) return false;
+    FSavedKeyColor = key;
+    return true;
+}
+
+void TFormShadow::_BuildRectangleShadow(int width, int height) {
+    if (FTemplate.Width() == 0) {
+        FTemplate = shadow::MakeShadowTemplate(FBlurPasses, gui::ColorToRGB(FColor));
+        FRebuild = true;
+    }
+    if (!_CanBuild()) return;
+    if (_EnsurePictureSize(width + kGrow, height + kGrow) || FRegionMode || _KeyColorChanged()) FRebuild = true;
+    if (!FRebuild) return;
+    FRegionMode = false;
+    FRebuild = false;
+    FLastWidth = width;
+    FLastHeight = height;
+    shadow::ComposeRectangleShadow(FPicture.View(), FTemplate);
+    _UpdateLayered();
+}
+
+// Shadow of the region's own outline; the pixels inside the region stay transparent until the
+// snapshot fills them, since the form covers exactly those.
+void TFormShadow::_BuildRegionShadow() {
+    if (!_CanBuild() || !FRegion) return;
+    const RECT r = _FormRect();
+    _EnsurePictureSize(RectWidth(r) + kGrow, RectHeight(r) + kGrow);
+    const shadow::TPixelView pixels = FPicture.View();
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) pixels.At(x, y) = 0;
+    TRegion shifted(CreateRectRgn(0, 0, 0, 0));
+    if (!shifted || CombineRgn(shifted.get(), FRegion.get(), nullptr, RGN_COPY) == ERROR)
+        throw sys::Exception(L"TFormShadow._BuildRegionShadow: " + sys::SysErrorMessage(GetLastError()));
+    OffsetRgn(shifted.get(), shadow::kMargin, shadow::kMargin);
+    FillRgn(FPicture.DC(), shifted.get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FRegionMask = shadow::MaskOfWhite(FPicture.View());
+    _Blur(FPicture.View(), FBlurPasses);
+    shadow::FinishRegionShadow(pixels, FRegionMask, gui::ColorToRGB(FColor));
+    FRegionMode = true;
+    FRebuild = false;
+    FLastWidth = RectWidth(r);
+    FLastHeight = RectHeight(r);
+    FSnapshot = shadow::TShadowDib();
+    _UpdateLayered();
+}
+
+void TFormShadow::_Blur(shadow::TPixelView pixels, int passes) { shadow::BlurPixels(pixels, passes); }
+
+void TFormShadow::_PaintFormImage(shadow::TShadowDib& target) {
+    TWindowDC source(FForm);
+    if (!source.Get()) return;
+    BitBlt(target.DC(), 0, 0, target.Width(), target.Height(), source.Get(), 0, 0, SRCCOPY);
+}
+
+void TFormShadow::_CaptureForm() {
+    if (!FForm || !IsWindow(FForm)) return;
+    const RECT r = _FormRect();
+    if (FSnapshot.Width() == RectWidth(r) && FSnapshot.Height() == RectHeight(r)) return;
+    FSnapshot = shadow::TShadowDib(RectWidth(r), RectHeight(r));
+    if (FSnapshot.Empty()) return;
+    _PaintFormImage(FSnapshot);
+    if (!FPicture.Empty())
+        shadow::CopySnapshotOpaque(FPicture.View(), FSnapshot.View(), FRegionMode ? &FRegionMask : nullptr);
+    _UpdateLayered();
+}
+
+BYTE TFormShadow::_ConstantAlpha() const {
+    if (!FForm || FormKeyColor(FForm) == CLR_INVALID) return 255;
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    GetLayeredWindowAttributes(FForm, &key, &alpha, &flags);
+    return (flags & LWA_ALPHA) ? alpha : 255;
+}
+
+void TFormShadow::_UpdateLayered() {
+    if (FPicture.Empty()) return;
+    FBlend.SourceConstantAlpha = _ConstantAlpha();
+    SIZE size{FPicture.Width(), FPicture.Height()};
+    POINT source{0, 0};
+    if (!UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FPicture.DC(), &source, 0, &FBlend, ULW_ALPHA))
+        DebugLine("TFormShadow: UpdateLayeredWindow: " + sys::ToAnsi(sys::SysErrorMessage(GetLastError())));
+}
+
+// --- timers ----------------------------------------------------------------------------------------
+
+void TFormShadow::_SetTimer(TTimerMode mode, UINT interval) {
+    FTimerMode = mode;
+    SetTimer(FHandle, kTimerId, interval, nullptr);
+}
+
+void TFormShadow::_StopTimer() {
+    FTimerMode = TTimerMode::tmOff;
+    KillTimer(FHandle, kTimerId);
+}
+
+void TFormShadow::_OnTimer() {
+    switch (FTimerMode) {
+    case TTimerMode::tmActivation: _ActivationTimer(); break;
+    case TTimerMode::tmSnapshot: _SnapshotTimer(); break;
+    case TTimerMode::tmWatchdog: _WatchdogTimer(); break;
+    case TTimerMode::tmOff: KillTimer(FHandle, kTimerId); break;
+    }
+}
+
+void TFormShadow::_ActivationTimer() {
+    _StopTimer();
+    FActive = FWanted;
+    Guarded([this] {
+        if (_FormShowing()) _FrameChanged(FActive ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    });
+    _StartSnapshotTimer();
+}
+
+void TFormShadow::_StartSnapshotTimer() { _SetTimer(TTimerMode::tmSnapshot, kSnapshotDelay); }
+
+void TFormShadow::_SnapshotTimer() {
+    _StopTimer();
+    Guarded([this] { _CaptureForm(); });
+    _SetTimer(TTimerMode::tmWatchdog, kWatchdogInterval);
+}
+
+void TFormShadow::_WatchdogTimer() {
+    try {
+        if (FTracking && FForm && (!IsWindow(FForm) || !IsWindowVisible(FForm))) {
+            ShowShadow(false);
+            FTracking = false;
+        }
+    } catch (...) {
+        _StopTimer();
+    }
+}
+
+// --- the shadow's own window ---------------------------------------------------------------------
+
+LRESULT CALLBACK TFormShadow::ShadowWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TFormShadow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->_ShadowMessage(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TFormShadow::_ShadowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_NCHITTEST: return HTTRANSPARENT;
+    case WM_ERASEBKGND: return 1;
+    case WM_TIMER:
+        if (wParam != kTimerId) break;
+        Guarded([this] { _OnTimer(); });
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// --- queries -----------------------------------------------------------------------------------------
+
+bool TFormShadow::_FormShowing() const { return FForm && IsWindowVisible(FForm); }
+
+bool TFormShadow::_FormStateNormal() const { return FForm && !IsIconic(FForm) && !IsZoomed(FForm); }
+
+RECT TFormShadow::_FormRect() const {
+    RECT r{};
+    if (FForm) GetWindowRect(FForm, &r);
+    return r;
+}
+
+bool TFormShadow::_PictureFitsForm() const {
+    const RECT r = _FormRect();
+    return FPicture.Width() == RectWidth(r) + kGrow && FPicture.Height() == RectHeight(r) + kGrow;
+}
