@@ -248,6 +248,9 @@ for stem, (w, h, colour) in expected.items():
                       f" wanted {w}x{h} depth 8 colour type {colour}")
     pos = 8
     while pos < len(data):
+        if pos + 8 > len(data):
+            faults.append(f"{stem}.png: truncated")
+            break
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
         if kind in (b"tIME", b"tEXt", b"zTXt", b"iTXt"):
             faults.append(f"{stem}.png: carries a {kind.decode()} chunk")
@@ -277,6 +280,20 @@ sys.exit(1 if faults else 0)
 PY
 }
 
+# Compiles both resource scripts the way the product build does, when the cross tools exist.
+check_resource_scripts() {
+  local windres=x86_64-w64-mingw32-windres rc out
+  if ! command -v "$windres" > /dev/null; then
+    echo "make-art: $windres not found, resource scripts not compiled"
+    return 0
+  fi
+  out="$(mktemp)"
+  for rc in app pictures; do
+    "$windres" -I "$HERE" "$HERE/$rc.rc" -O coff -o "$out" || { rm -f "$out"; die "$rc.rc does not compile"; }
+  done
+  rm -f "$out"
+}
+
 main() {
   if [ "${1:-}" != "--check" ]; then
     "$CONVERT" -version | grep -q '^Version: ImageMagick 6' || die "$CONVERT is not ImageMagick 6"
@@ -290,6 +307,7 @@ main() {
     write_resource_lists
   fi
   check_outputs || die "pictures do not match their list"
+  check_resource_scripts
   echo "make-art: $(grep -c RCDATA "$HERE/pictures.rc") pictures and the icon are in order"
 }
 
