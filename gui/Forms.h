@@ -1,0 +1,134 @@
+#pragma once
+// Top-level windows and the application object. Forms are owned by the hidden application
+// window, so the task bar shows one button with the application's title while each form keeps
+// its own caption.
+#include "gui/WinControl.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace gui {
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
+enum TFormStyle { fsNormal, fsStayOnTop };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+                       mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO;
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* owner);
+    ~TForm() override;
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool on) { keyPreview_ = on; }
+    // The window size for a client area of this size, under the border style.
+    void SetClientSize(int width, int height);
+    RECT ClientRect() const override;
+
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+
+    void Show();
+    void Close();
+    // Shows the form, disables every other window of the thread and runs messages until
+    // ModalResult is set; then hides the form, enables the others and returns the result.
+    TModalResult ShowModal();
+    bool Modal() const { return modal_; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+
+    void SetVisible(bool visible) override;
+
+    TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy;
+    TCloseEvent OnClose;
+
+    // Runs OnCreate; the form's maker calls it once the component tree is built (NewForm does).
+    virtual void DoCreate();
+    virtual void DoShow();
+    virtual void DoHide();
+
+    // The focus arrived at control (the form itself included).
+    void FocusArrived(TWinControl* control);
+    // A dialog key that the focused control left: the controls may claim it, then Tab and the
+    // arrows move the focus.
+    bool HandleDialogKey(WORD key, TShiftState shift);
+    bool HandleDialogChar(wchar_t ch);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
+
+private:
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
+    bool keyPreview_ = false;
+    TWinControl* activeControl_ = nullptr;
+    bool modal_ = false;
+    TModalResult modalResult_ = mrNone;
+};
+
+// Builds a form and runs its OnCreate, as the framework's form loading would.
+template <class T, class... Args>
+T* NewForm(TComponent* owner, Args&&... args) {
+    T* form = New<T>(owner, std::forward<Args>(args)...);
+    form->DoCreate();
+    return form;
+}
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    void Initialize();
+    HWND Handle();  // the hidden window that owns the forms and carries the task-bar button
+    const std::wstring& Title() const { return title_; }
+    void SetTitle(const std::wstring& title);
+
+    template <class T>
+    void CreateForm(T*& reference) {
+        reference = NewForm<T>(this);
+        if (!mainForm_) mainForm_ = reference;
+    }
+    TForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TForm* form) { mainForm_ = form; }
+
+    // Shows the main form and runs messages until Terminate or the main form closes.
+    void Run();
+    void ProcessMessages();
+    // One message if there is one, else waits for the next.
+    void HandleMessage();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    void Minimize();
+    void Restore();
+
+    std::function<void(const std::exception&)> OnException;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    bool ProcessMessage();
+    void CreateHandle();
+    static LRESULT CALLBACK AppWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    std::wstring title_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+extern TApplication Application;
+
+}  // namespace gui

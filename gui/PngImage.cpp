@@ -1,0 +1,276 @@
+#include "gui/PngImage.h"
+
+#include "gui/SysUtils.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstring>
+
+namespace gui {
+
+namespace {
+
+// libpng reports errors by longjmp; all state that must survive one lives behind this pointer
+// so no local is left indeterminate, and no C++ exception ever unwinds through libpng's C frames.
+struct PngJob {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    const std::uint8_t* input = nullptr;
+    size_t inputSize = 0;
+    size_t inputPos = 0;
+    std::vector<std::uint8_t>* output = nullptr;
+    std::string error;
+    int width = 0, height = 0, colorType = 0;
+    bool transparency = false;  // a tRNS chunk: colour-keyed or palette alpha
+    std::vector<std::uint8_t> rgba;
+    std::vector<png_bytep> rows;
+};
+
+void OnPngError(png_structp png, png_const_charp message) {
+    auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+    job->error = message ? message : "libpng error";
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+void ReadFromJob(png_structp png, png_bytep data, png_size_t length) {
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    if (job->inputSize - job->inputPos < length) png_error(png, "PNG data ends early");
+    std::memcpy(data, job->input + job->inputPos, length);
+    job->inputPos += length;
+}
+
+void WriteToJob(png_structp png, png_bytep data, png_size_t length) {
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    job->output->insert(job->output->end(), data, data + length);
+}
+
+void FlushJob(png_structp) {}
+
+bool DecodeRgba(PngJob* job) {
+    if (setjmp(png_jmpbuf(job->png))) return false;
+    png_set_read_fn(job->png, job, ReadFromJob);
+    png_read_info(job->png, job->info);
+    png_uint_32 width = png_get_image_width(job->png, job->info);
+    png_uint_32 height = png_get_image_height(job->png, job->info);
+    if (width == 0 || height == 0 || width > 16384 || height > 16384) png_error(job->png, "PNG size out of range");
+    job->width = static_cast<int>(width);
+    job->height = static_cast<int>(height);
+    job->colorType = png_get_color_type(job->png, job->info);
+    job->transparency = png_get_valid(job->png, job->info, PNG_INFO_tRNS) != 0;
+    png_set_expand(job->png);
+    png_set_strip_16(job->png);
+    png_set_gray_to_rgb(job->png);
+    png_set_add_alpha(job->png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(job->png);
+    png_read_update_info(job->png, job->info);
+    job->rgba.resize(static_cast<size_t>(width) * height * 4);
+    job->rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->rgba.data() + static_cast<size_t>(y) * width * 4;
+    png_read_image(job->png, job->rows.data());
+    png_read_end(job->png, nullptr);
+    return true;
+}
+
+bool EncodeRgba(PngJob* job) {
+    if (setjmp(png_jmpbuf(job->png))) return false;
+    png_set_write_fn(job->png, job, WriteToJob, FlushJob);
+    png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->width), static_cast<png_uint_32>(job->height), 8,
+                 job->colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(job->png, job->info);
+    png_write_image(job->png, job->rows.data());
+    png_write_end(job->png, nullptr);
+    return true;
+}
+
+// Half to even, as the stretch copy's coordinate rounding asks.
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+}  // namespace
+
+void TPngImage::LoadFromMemory(const void* data, size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    if (size < 8 || png_sig_cmp(bytes, 0, 8) != 0) throw EPngError(L"Not a PNG file");
+    PngJob job;
+    job.input = bytes;
+    job.inputSize = size;
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
+    job.info = job.png ? png_create_info_struct(job.png) : nullptr;
+    bool ok = job.info && DecodeRgba(&job);
+    png_destroy_read_struct(&job.png, job.info ? &job.info : nullptr, nullptr);
+    if (!ok) throw EPngError(L"PNG decoding failed: " + sys::FromAnsi(job.error));
+
+    const size_t pixels = static_cast<size_t>(job.width) * job.height;
+    bool withAlpha = job.colorType == kPngRgba || job.colorType == kPngGrayAlpha || job.colorType == kPngPalette || job.transparency;
+    width_ = job.width;
+    height_ = job.height;
+    colorType_ = job.colorType;
+    colour_.resize(pixels * 3);
+    alpha_.assign(withAlpha ? pixels : 0, 0);
+    for (size_t i = 0; i < pixels; ++i) {
+        std::memcpy(&colour_[i * 3], &job.rgba[i * 4], 3);
+        if (withAlpha) alpha_[i] = job.rgba[i * 4 + 3];
+    }
+    Changed();
+}
+
+std::vector<std::uint8_t> TPngImage::SaveToMemory() const {
+    std::vector<std::uint8_t> out;
+    if (Empty()) return out;
+    PngJob job;
+    job.output = &out;
+    job.width = width_;
+    job.height = height_;
+    job.colorType = HasAlpha() ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
+    const int channels = HasAlpha() ? 4 : 3;
+    job.rgba.resize(static_cast<size_t>(width_) * height_ * channels);
+    for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i) {
+        std::memcpy(&job.rgba[i * channels], &colour_[i * 3], 3);
+        if (HasAlpha()) job.rgba[i * 4 + 3] = alpha_[i];
+    }
+    job.rows.resize(height_);
+    for (int y = 0; y < height_; ++y) job.rows[y] = job.rgba.data() + static_cast<size_t>(y) * width_ * channels;
+    job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
+    job.info = job.png ? png_create_info_struct(job.png) : nullptr;
+    bool ok = job.info && EncodeRgba(&job);
+    png_destroy_write_struct(&job.png, job.info ? &job.info : nullptr);
+    if (!ok) throw EPngError(L"PNG encoding failed: " + sys::FromAnsi(job.error));
+    return out;
+}
+
+void TPngImage::Assign(const TPngImage& other) {
+    if (this == &other) return;
+    width_ = other.width_;
+    height_ = other.height_;
+    colorType_ = other.colorType_;
+    colour_ = other.colour_;
+    alpha_ = other.alpha_;
+    Changed();
+}
+
+void TPngImage::AddAlpha() {
+    if (HasAlpha() || Empty()) return;
+    alpha_.assign(static_cast<size_t>(width_) * height_, 0xFF);
+    if (colorType_ == kPngRgb) colorType_ = kPngRgba;
+    if (colorType_ == kPngGray) colorType_ = kPngGrayAlpha;
+}
+
+void TPngImage::CreateBlank(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    colorType_ = kPngRgba;
+    colour_.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    alpha_.assign(static_cast<size_t>(width_) * height_, 0);
+    Changed();
+}
+
+void TPngImage::Clear() {
+    width_ = height_ = 0;
+    colorType_ = kPngRgba;
+    colour_.clear();
+    alpha_.clear();
+    Changed();
+}
+
+TBitmap TPngImage::ToBitmap() const {
+    TBitmap bitmap(width_, height_, pf24bit);
+    GdiFlush();
+    for (int y = 0; y < height_; ++y) {
+        const std::uint8_t* src = Row(y);
+        std::uint8_t* dst = bitmap.ScanLine(y);
+        for (int x = 0; x < width_; ++x) {
+            dst[x * 3 + 0] = src[x * 3 + 2];
+            dst[x * 3 + 1] = src[x * 3 + 1];
+            dst[x * 3 + 2] = src[x * 3 + 0];
+        }
+    }
+    return bitmap;
+}
+
+void TPngImage::Draw(TCanvas& canvas, const RECT& rect) {
+    HDC dc = canvas.Handle();
+    const int w = RectWidth(rect), h = RectHeight(rect);
+    if (!dc || Empty() || w <= 0 || h <= 0) return;
+    // The blend needs what the canvas holds beneath: read it, blend, write it back.
+    DibSection area(w, h, 32);
+    if (!area.Valid()) return;
+    BitBlt(area.Dc(), 0, 0, w, h, dc, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    for (int y = 0; y < h; ++y) {
+        const int sy = static_cast<int>(static_cast<long long>(y) * height_ / h);
+        const std::uint8_t* src = Row(sy);
+        const std::uint8_t* alpha = AlphaRow(sy);
+        std::uint8_t* dst = area.Row(y);
+        for (int x = 0; x < w; ++x) {
+            const int sx = static_cast<int>(static_cast<long long>(x) * width_ / w);
+            const int a = alpha ? alpha[sx] : 255;
+            std::uint8_t* d = dst + x * 4;
+            d[0] = BlendChannel(src[sx * 3 + 2], d[0], a);
+            d[1] = BlendChannel(src[sx * 3 + 1], d[1], a);
+            d[2] = BlendChannel(src[sx * 3 + 0], d[2], a);
+        }
+    }
+    BitBlt(dc, rect.left, rect.top, w, h, area.Dc(), 0, 0, SRCCOPY);
+}
+
+void StretchCopyRect(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect) {
+    const int dw = RectWidth(destRect), dh = RectHeight(destRect);
+    const int sw = RectWidth(sourceRect), sh = RectHeight(sourceRect);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    for (int y = std::max<int>(destRect.top, 0); y < std::min<int>(destRect.bottom, dest.Height()); ++y) {
+        const int sy = sourceRect.top + RoundHalfEven(static_cast<double>(y - destRect.top) * sh / dh);
+        if (sy < 0 || sy >= source.Height()) continue;
+        const std::uint8_t* src = source.Row(sy);
+        const std::uint8_t* srcAlpha = source.AlphaRow(sy);
+        std::uint8_t* dst = dest.Row(y);
+        std::uint8_t* dstAlpha = dest.AlphaRow(y);
+        for (int x = std::max<int>(destRect.left, 0); x < std::min<int>(destRect.right, dest.Width()); ++x) {
+            const int sx = sourceRect.left + RoundHalfEven(static_cast<double>(x - destRect.left) * sw / dw);
+            if (sx < 0 || sx >= source.Width()) continue;
+            std::memcpy(dst + x * 3, src + sx * 3, 3);
+            if (dstAlpha) dstAlpha[x] = srcAlpha ? srcAlpha[sx] : 255;
+        }
+    }
+}
+
+TPngImage LoadPngResource(const std::wstring& name, HMODULE module) {
+    HRSRC found = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) throw EPngError(L"Picture resource not found: " + name);
+    TPngImage image;
+    image.LoadFromMemory(data, SizeofResource(module, found));
+    return image;
+}
+
+namespace {
+
+void WritePngRegistrationLine(const char* action) {
+    std::string module = sys::ToAnsi(sys::ExtractFileName(sys::ExeFileName()));
+    std::string line = "[" + module + "][xppngimage]:" + action + " TPNGObject";
+    OutputDebugStringA(line.c_str());
+}
+
+bool g_pngRegistered = false;
+
+}  // namespace
+
+void RegisterPngFormat() {
+    if (g_pngRegistered || FileFormatRegistered(L"PNG")) return;
+    RegisterFileFormat(L"PNG", L"Portable Network Graphics", [] { return std::make_unique<TPngImage>(); });
+    g_pngRegistered = true;
+    WritePngRegistrationLine("Register");
+}
+
+void UnregisterPngFormat() {
+    if (!g_pngRegistered) return;
+    UnregisterFileFormat(L"PNG");
+    g_pngRegistered = false;
+    WritePngRegistrationLine("Unregister");
+}
+
+}  // namespace gui

@@ -1,0 +1,712 @@
+#include "gui/WinControl.h"
+
+#include "gui/Forms.h"
+#include "gui/SysUtils.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace gui {
+
+namespace {
+
+const wchar_t kControlProp[] = L"Tallyvo.Control";
+// The control whose window is being created: the window's first message binds to it, which
+// may come before WM_NCCREATE (WM_GETMINMAXINFO for top-level windows).
+thread_local TWinControl* t_creating = nullptr;
+
+std::wstring RegisteredClassName(const TCreateParams& params) {
+    return L"Tallyvo." + params.ClassName + (params.SystemClass.empty() ? L"" : L"." + params.SystemClass);
+}
+
+}  // namespace
+
+void HandleWindowException(const std::exception& error) {
+    std::wstring text;
+    if (auto* framework = dynamic_cast<const sys::Exception*>(&error)) {
+        text = framework->Message();
+    } else {
+        text = sys::FromAnsi(error.what());
+    }
+    OutputDebugStringW(text.c_str());
+    if (Application.OnException) Application.OnException(error);
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<TWinControl*>(GetPropW(window, kControlProp));
+    if (!self && t_creating) {
+        self = t_creating;
+        t_creating = nullptr;
+        self->BindWindow(window);
+    }
+    if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    try {
+        self->WindowProc(message);
+    } catch (const std::exception& error) {
+        HandleWindowException(error);
+    } catch (...) {
+        OutputDebugStringW(L"Unknown exception in a window procedure");
+    }
+    if (msg == WM_NCDESTROY) self->UnbindWindow();
+    return message.Result;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
+    windowed_ = true;
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+}
+
+TWinControl::~TWinControl() {
+    BeginDestroy();
+    while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+    DestroyHandle();
+}
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+    return window ? static_cast<TWinControl*>(GetPropW(window, kControlProp)) : nullptr;
+}
+
+void TWinControl::BindWindow(HWND window) {
+    handle_ = window;
+    SetPropW(window, kControlProp, this);
+}
+
+void TWinControl::UnbindWindow() {
+    if (handle_) RemovePropW(handle_, kControlProp);
+    handle_ = nullptr;
+    trackingLeave_ = false;
+    showing_ = false;
+}
+
+HWND TWinControl::Handle() {
+    if (!handle_ && !Destroying()) CreateWnd();
+    return handle_;
+}
+
+void TWinControl::DestroyHandle() {
+    if (!handle_) return;
+    // Restoring the default procedure first: a companion that hooked WindowProc may already be
+    // gone, and the window's last messages must not reach it.
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    DestroyWindow(handle_);
+    if (handle_) UnbindWindow();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+    params.Caption = Caption();
+    params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (Parent()) params.Style |= WS_CHILD;
+    if (Visible() && (!Parent() || Parent()->Visible())) params.Style |= WS_VISIBLE;
+    if (!Enabled()) params.Style |= WS_DISABLED;
+    if (tabStop_) params.Style |= WS_TABSTOP;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    if (Parent()) params.WndParent = Parent()->Handle();
+}
+
+void TWinControl::CreateWnd() {
+    if (Parent() && !Parent()->Handle()) return;
+    TCreateParams params;
+    CreateParams(params);
+    const std::wstring className = RegisteredClassName(params);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    defWndProc_ = nullptr;
+    if (!params.SystemClass.empty()) {
+        if (!GetClassInfoExW(nullptr, params.SystemClass.c_str(), &wc)) {
+            throw sys::Exception(L"GetClassInfoEx(" + params.SystemClass + L"): " + sys::SysErrorMessage(GetLastError()));
+        }
+        defWndProc_ = wc.lpfnWndProc;
+    }
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(instance, className.c_str(), &existing)) {
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = ControlWindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = className.c_str();
+        wc.style = params.SystemClass.empty() ? params.ClassStyle : (wc.style | params.ClassStyle) & ~CS_GLOBALCLASS;
+        if (params.SystemClass.empty()) wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = nullptr;
+        if (!RegisterClassExW(&wc)) {
+            throw sys::Exception(L"RegisterClassEx(" + className + L"): " + sys::SysErrorMessage(GetLastError()));
+        }
+    }
+    t_creating = this;
+    HWND window = CreateWindowExW(params.ExStyle, className.c_str(), params.Caption.c_str(), params.Style, params.X,
+                                  params.Y, params.Width, params.Height, params.WndParent, nullptr, instance, this);
+    DWORD error = GetLastError();
+    t_creating = nullptr;
+    if (!window) {
+        handle_ = nullptr;
+        throw sys::Exception(L"CreateWindowEx(" + className + L"): " + sys::SysErrorMessage(error));
+    }
+    showing_ = IsWindowVisible(window) != FALSE;
+    if (IsSystemClass()) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
+    for (TControl* child : std::vector<TControl*>(controls_)) {
+        if (auto* w = dynamic_cast<TWinControl*>(child)) w->HandleNeeded();
+    }
+    Realign();
+}
+
+LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+    TMessage message{msg, wParam, lParam, 0};
+    WindowProc(message);
+    return message.Result;
+}
+
+LRESULT TWinControl::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!handle_) return 0;
+    if (defWndProc_) return CallWindowProcW(defWndProc_, handle_, msg, wParam, lParam);
+    return DefWindowProcW(handle_, msg, wParam, lParam);
+}
+
+void TWinControl::DefaultHandler(TMessage& m) { m.Result = CallDefault(m.Msg, m.WParam, m.LParam); }
+
+void TWinControl::WndProc(TMessage& m) {
+    switch (m.Msg) {
+    case WM_PAINT: WMPaint(m); return;
+    case WM_ERASEBKGND: WMEraseBkgnd(m); return;
+    case WM_PRINTCLIENT: WMPrintClient(m); return;
+    case WM_WINDOWPOSCHANGED:
+        DefaultHandler(m);
+        WMWindowPosChanged(m);
+        return;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        if (!WMMouse(m)) DefaultHandler(m);
+        return;
+    case WM_MOUSELEAVE:
+        WMMouseLeave();
+        DefaultHandler(m);
+        return;
+    case WM_CAPTURECHANGED:
+        if (CaptureControl() && reinterpret_cast<HWND>(m.LParam) != handle_) {
+            TControl* captured = CaptureControl();
+            if (captured == this || captured->Parent() == this) captured->SetMouseCapture(false);
+        }
+        DefaultHandler(m);
+        return;
+    case WM_SETCURSOR:
+        if (!WMSetCursor(m)) DefaultHandler(m);
+        return;
+    case WM_SETFOCUS:
+        DefaultHandler(m);
+        if (TForm* form = ParentForm()) form->FocusArrived(this);
+        FocusReceived();
+        return;
+    case WM_KILLFOCUS:
+        DefaultHandler(m);
+        FocusLost();
+        return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        if (!WMKey(m)) DefaultHandler(m);
+        return;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (!ReflectToChild(m)) DefaultHandler(m);
+        return;
+    case CM_SHOWINGCHANGED:
+        m.Result = 0;
+        return;
+    default:
+        DefaultHandler(m);
+    }
+}
+
+bool TWinControl::ReflectToChild(TMessage& m) {
+    HWND child = nullptr;
+    if (m.Msg == WM_COMMAND) child = reinterpret_cast<HWND>(m.LParam);
+    else if (m.Msg == WM_NOTIFY) child = reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom;
+    else if (m.Msg == WM_DRAWITEM) child = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam)->hwndItem;
+    else child = reinterpret_cast<HWND>(m.LParam);
+    TWinControl* target = FromHandle(child);
+    if (!target || target == this) return false;
+    m.Result = target->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+    return true;
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& m) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if ((pos->flags & SWP_NOMOVE) && (pos->flags & SWP_NOSIZE)) return;
+    RECT r;
+    GetWindowRect(handle_, &r);
+    if (Parent() && Parent()->HandleAllocated()) MapWindowPoints(HWND_DESKTOP, Parent()->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    TControl::ApplyBounds(r.left, r.top, RectWidth(r), RectHeight(r));
+    Realign();
+}
+
+void TWinControl::ApplyBounds(int left, int top, int width, int height) {
+    bool resized = width != Width() || height != Height();
+    if (handle_) {
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        SetWindowPos(handle_, nullptr, left, top, width, height, flags);
+    }
+    // Without a window, or when the window refused the change, keep the values asked for.
+    TControl::ApplyBounds(left, top, width, height);
+    if (resized) Realign();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    ApplyBounds(left, top, width, height);
+    UpdateAnchorBase();
+    RequestAlign();
+}
+
+void TWinControl::InsertControl(TControl* control) {
+    controls_.push_back(control);
+    if (auto* w = dynamic_cast<TWinControl*>(control)) {
+        tabList_.push_back(w);
+        if (handle_) w->HandleNeeded();
+    }
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+    if (MouseControl() == control) SetMouseControl(nullptr);
+    if (CaptureControl() == control) control->SetMouseCapture(false);
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    if (auto* w = dynamic_cast<TWinControl*>(control)) {
+        tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
+        // A window cannot outlive its parent window: it goes now and comes back on a new parent.
+        w->DestroyHandle();
+    }
+    Realign();
+}
+
+TControl* TWinControl::ControlAtPos(POINT p, bool allowDisabled) const {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* c = *it;
+        if (c->IsWindowed() || !c->Visible() || (!allowDisabled && !c->Enabled())) continue;
+        RECT r = c->BoundsRect();
+        if (PtInRect(&r, p)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::EnableAlign() {
+    if (alignLocks_ > 0 && --alignLocks_ == 0) Realign();
+}
+
+void TWinControl::Realign() {
+    if (aligning_ || alignLocks_ > 0 || Destroying()) return;
+    aligning_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{aligning_};
+    AlignControls();
+}
+
+// Top, then bottom, left, right, and last the client; within one alignment the controls keep
+// the order of their current places, so two right-aligned buttons do not swap.
+void TWinControl::AlignControls() {
+    RECT area = AlignRect();
+    for (TControl* c : controls_) {
+        if (c->Align() == alNone) c->ApplyAnchors(RectWidth(area), RectHeight(area));
+    }
+    for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
+        std::vector<TControl*> group;
+        for (TControl* c : controls_) {
+            if (c->Align() == align && c->Visible()) group.push_back(c);
+        }
+        std::stable_sort(group.begin(), group.end(), [align](TControl* a, TControl* b) {
+            switch (align) {
+            case alTop: return a->Top() < b->Top();
+            case alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
+            case alLeft: return a->Left() < b->Left();
+            case alRight: return a->Left() + a->Width() > b->Left() + b->Width();
+            default: return false;
+            }
+        });
+        for (TControl* c : group) {
+            const int w = std::max<int>(RectWidth(area), 0), h = std::max<int>(RectHeight(area), 0);
+            switch (align) {
+            case alTop:
+                c->ApplyBounds(area.left, area.top, w, c->Height());
+                area.top += c->Height();
+                break;
+            case alBottom:
+                c->ApplyBounds(area.left, area.bottom - c->Height(), w, c->Height());
+                area.bottom -= c->Height();
+                break;
+            case alLeft:
+                c->ApplyBounds(area.left, area.top, c->Width(), h);
+                area.left += c->Width();
+                break;
+            case alRight:
+                c->ApplyBounds(area.right - c->Width(), area.top, c->Width(), h);
+                area.right -= c->Width();
+                break;
+            default:
+                c->ApplyBounds(area.left, area.top, w, h);
+                break;
+            }
+        }
+    }
+}
+
+void TWinControl::SetVisible(bool visible) {
+    if (visible == Visible()) return;
+    TControl::SetVisible(visible);
+    if (!handle_ && visible && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
+    if (!handle_) return;
+    ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    bool nowShowing = Showing();
+    if (nowShowing != showing_) {
+        showing_ = nowShowing;
+        SendMessageW(handle_, CM_SHOWINGCHANGED, 0, 0);
+    }
+}
+
+bool TWinControl::Showing() const {
+    if (!Visible()) return false;
+    return Parent() ? Parent()->Showing() : handle_ != nullptr;
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+    if (enabled == Enabled()) return;
+    TControl::SetEnabled(enabled);
+}
+
+void TWinControl::EnabledChanged() {
+    if (handle_) EnableWindow(handle_, Enabled() ? TRUE : FALSE);
+    Invalidate();
+}
+
+void TWinControl::FontChanged() {
+    if (handle_ && IsSystemClass()) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
+    Invalidate();
+}
+
+void TWinControl::TextChanged() {
+    if (handle_) SetWindowTextW(handle_, Caption().c_str());
+    Invalidate();
+}
+
+void TWinControl::Invalidate() {
+    if (handle_) InvalidateRect(handle_, nullptr, (ControlStyle() & csOpaque) ? FALSE : TRUE);
+}
+
+void TWinControl::Repaint() {
+    Invalidate();
+    Update();
+}
+
+void TWinControl::Update() {
+    if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::SetTabStop(bool on) {
+    tabStop_ = on;
+    if (!handle_) return;
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    SetWindowLongPtrW(handle_, GWL_STYLE, on ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP)));
+}
+
+int TWinControl::TabOrder() const {
+    if (!Parent()) return -1;
+    const auto& list = Parent()->tabList_;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int order) {
+    if (!Parent()) return;
+    auto& list = Parent()->tabList_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    order = std::max(0, std::min(order, static_cast<int>(list.size())));
+    list.insert(list.begin() + order, this);
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->Parent()) {
+        if (!c->Visible() || !c->Enabled()) return false;
+    }
+    return true;
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+void TWinControl::SetFocus() {
+    if (HWND window = Handle()) ::SetFocus(window);
+}
+
+void TWinControl::CollectTabList(std::vector<TWinControl*>& list) const {
+    for (TWinControl* child : tabList_) {
+        list.push_back(child);
+        child->CollectTabList(list);
+    }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward, bool checkTabStop) const {
+    std::vector<TWinControl*> list;
+    CollectTabList(list);
+    if (list.empty()) return nullptr;
+    auto it = std::find(list.begin(), list.end(), current);
+    int start = it == list.end() ? (forward ? -1 : 0) : static_cast<int>(it - list.begin());
+    const int n = static_cast<int>(list.size());
+    for (int step = 1; step <= n; ++step) {
+        int i = ((start + (forward ? step : -step)) % n + n) % n;
+        TWinControl* c = list[i];
+        if (c != current && c->CanFocus() && (!checkTabStop || c->TabStop())) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool forward, bool checkTabStop) {
+    if (TWinControl* next = FindNextControl(current, forward, checkTabStop)) next->SetFocus();
+}
+
+bool TWinControl::WantsKey(WORD key) {
+    if (!IsSystemClass() || !handle_) return false;
+    LRESULT code = CallDefault(WM_GETDLGCODE, key, 0);
+    if (code & DLGC_WANTALLKEYS) return true;
+    if (key == VK_TAB) return (code & DLGC_WANTTAB) != 0;
+    if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) return (code & DLGC_WANTARROWS) != 0;
+    return false;
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+    if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(wchar_t& key) {
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter() {
+    if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+    if (OnExit) OnExit(this);
+}
+
+bool TWinControl::DoKeyDown(WORD& key, TShiftState shift) {
+    TForm* form = ParentForm();
+    if (form && form != this && form->KeyPreview()) {
+        form->KeyDown(key, shift);
+        if (key == 0) return true;
+    }
+    KeyDown(key, shift);
+    return key == 0;
+}
+
+namespace {
+
+bool IsDialogKey(WORD key) {
+    return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT || key == VK_RIGHT ||
+           key == VK_UP || key == VK_DOWN;
+}
+
+}  // namespace
+
+bool TWinControl::WMKey(TMessage& m) {
+    TForm* form = ParentForm();
+    const TShiftState shift = KeyboardShiftState();
+    if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN) {
+        WORD key = static_cast<WORD>(m.WParam);
+        if (DoKeyDown(key, shift)) return true;
+        if (IsDialogKey(key) && !WantsKey(key) && form && form->HandleDialogKey(key, shift)) return true;
+        m.WParam = key;
+        return false;
+    }
+    if (m.Msg == WM_KEYUP || m.Msg == WM_SYSKEYUP) {
+        WORD key = static_cast<WORD>(m.WParam);
+        if (form && form != this && form->KeyPreview()) {
+            form->KeyUp(key, shift);
+            if (key == 0) return true;
+        }
+        KeyUp(key, shift);
+        m.WParam = key;
+        return key == 0;
+    }
+    if (m.Msg == WM_SYSCHAR) return form && form->HandleDialogChar(static_cast<wchar_t>(m.WParam));
+    wchar_t ch = static_cast<wchar_t>(m.WParam);
+    if (form && form != this && form->KeyPreview()) {
+        form->KeyPress(ch);
+        if (ch == 0) return true;
+    }
+    KeyPress(ch);
+    m.WParam = ch;
+    return ch == 0;
+}
+
+bool TWinControl::WMMouse(TMessage& m) {
+    POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    TShiftState shift = 0;
+    if (m.WParam & MK_SHIFT) shift |= ssShift;
+    if (m.WParam & MK_CONTROL) shift |= ssCtrl;
+    if (m.WParam & MK_LBUTTON) shift |= ssLeft;
+    if (m.WParam & MK_RBUTTON) shift |= ssRight;
+    if (m.WParam & MK_MBUTTON) shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+
+    TControl* hit = ControlAtPos(p, false);
+    RECT client = ClientRect();
+    if (m.Msg == WM_MOUSEMOVE) {
+        TControl* over = hit ? hit : (PtInRect(&client, p) ? this : nullptr);
+        SetMouseControl(over);
+        if (!trackingLeave_ && handle_) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, handle_, 0};
+            trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+        }
+    }
+    TControl* target = hit;
+    TControl* captured = CaptureControl();
+    if (captured && (captured == this || captured->Parent() == this)) target = captured == this ? nullptr : captured;
+    const bool routedToChild = target && target != this;
+    if (!routedToChild) DefaultHandler(m);
+    TControl& receiver = routedToChild ? *target : *this;
+    const int x = p.x - (routedToChild ? target->Left() : 0);
+    const int y = p.y - (routedToChild ? target->Top() : 0);
+    switch (m.Msg) {
+    case WM_MOUSEMOVE: receiver.HandleMouseMove(shift, x, y); break;
+    case WM_LBUTTONDOWN: receiver.HandleMouseDown(mbLeft, shift, x, y, false); break;
+    case WM_LBUTTONDBLCLK: receiver.HandleMouseDown(mbLeft, shift, x, y, true); break;
+    case WM_RBUTTONDOWN: receiver.HandleMouseDown(mbRight, shift, x, y, false); break;
+    case WM_RBUTTONDBLCLK: receiver.HandleMouseDown(mbRight, shift, x, y, true); break;
+    case WM_MBUTTONDOWN: receiver.HandleMouseDown(mbMiddle, shift, x, y, false); break;
+    case WM_MBUTTONDBLCLK: receiver.HandleMouseDown(mbMiddle, shift, x, y, true); break;
+    case WM_LBUTTONUP: receiver.HandleMouseUp(mbLeft, shift, x, y); break;
+    case WM_RBUTTONUP: receiver.HandleMouseUp(mbRight, shift, x, y); break;
+    case WM_MBUTTONUP: receiver.HandleMouseUp(mbMiddle, shift, x, y); break;
+    }
+    return true;
+}
+
+void TWinControl::WMMouseLeave() {
+    trackingLeave_ = false;
+    TControl* over = MouseControl();
+    if (over && (over == this || (!over->IsWindowed() && over->Parent() == this))) SetMouseControl(nullptr);
+}
+
+bool TWinControl::WMSetCursor(TMessage& m) {
+    if (reinterpret_cast<HWND>(m.WParam) != handle_ || LOWORD(m.LParam) != HTCLIENT) return false;
+    POINT p;
+    GetCursorPos(&p);
+    ::ScreenToClient(handle_, &p);
+    TControl* hit = ControlAtPos(p, false);
+    HCURSOR cursor = CursorHandle(hit && hit->Cursor() != crDefault ? hit->Cursor() : Cursor());
+    if (!cursor) return false;
+    ::SetCursor(cursor);
+    m.Result = TRUE;
+    return true;
+}
+
+bool TWinControl::EraseBackground(HDC dc) {
+    if (Color() == clNone) return true;
+    RECT r = ClientRect();
+    BrushOwner brush(CreateSolidBrush(ColorToRGB(Color())));
+    ::FillRect(dc, &r, brush.Get());
+    return true;
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& m) {
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    // A double-buffered window erases into its buffer (wParam == lParam); the screen erase
+    // would only flicker.
+    if (doubleBuffered_ && m.WParam != static_cast<WPARAM>(m.LParam)) {
+        m.Result = 1;
+        return;
+    }
+    if (IsSystemClass() && !doubleBuffered_) {
+        DefaultHandler(m);
+        return;
+    }
+    m.Result = EraseBackground(dc) ? 1 : 0;
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+    if (IsSystemClass()) CallDefault(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+}
+
+void TWinControl::PaintControls(HDC dc) {
+    RECT clip;
+    if (GetClipBox(dc, &clip) == ERROR) return;
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        if (c->IsWindowed() || !c->Visible()) continue;
+        RECT bounds = c->BoundsRect(), overlap;
+        if (!IntersectRect(&overlap, &bounds, &clip)) continue;
+        DcStateScope state(dc);
+        OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
+        IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
+        c->PaintTo(dc);
+    }
+}
+
+void TWinControl::PaintHandler(HDC dc) {
+    {
+        DcStateScope state(dc);
+        PaintWindow(dc);
+    }
+    PaintControls(dc);
+}
+
+void TWinControl::WMPaint(TMessage& m) {
+    if (m.WParam) {
+        PaintHandler(reinterpret_cast<HDC>(m.WParam));
+        return;
+    }
+    bool hasGraphicChildren = std::any_of(controls_.begin(), controls_.end(), [](TControl* c) { return !c->IsWindowed(); });
+    if (IsSystemClass() && !doubleBuffered_ && !hasGraphicChildren) {
+        DefaultHandler(m);
+        return;
+    }
+    PaintDc paint(handle_);
+    if (!doubleBuffered_) {
+        PaintHandler(paint.Get());
+        return;
+    }
+    RECT area = paint.PaintRect();
+    if (IsRectEmpty(&area)) return;
+    DoubleBuffer buffer(paint.Get(), area);
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
+    PaintHandler(buffer.Get());
+}
+
+void TWinControl::WMPrintClient(TMessage& m) {
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    if (m.LParam & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, m.WParam, m.WParam);
+    PaintHandler(dc);
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(*this) {}
+
+void TCustomControl::PaintWindow(HDC dc) {
+    struct PaintScope {
+        TControlCanvas& canvas;
+        ~PaintScope() { canvas.SetPaintHandle(nullptr); }
+    } scope{canvas_};
+    canvas_.SetPaintHandle(dc);
+    Paint();
+}
+
+}  // namespace gui
