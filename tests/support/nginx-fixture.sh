@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts or stops the tests' local nginx: plain files under www/, /slow/ with a rate limit,
-# /norange/ ignoring Range, and HTTPS with a self-signed certificate on the second port.
+# /norange/ ignoring Range, /nolm/ without Last-Modified, and HTTPS with a self-signed
+# certificate on the second port.
 set -euo pipefail
 cmd=$1 dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
@@ -48,6 +49,7 @@ http {
     root $dir/www;
     location /slow/ { alias $dir/www/; limit_rate 256k; }
     location /norange/ { alias $dir/www/; max_ranges 0; }
+    location /nolm/ { alias $dir/www/; add_header Last-Modified ""; }
   }
   server {
     listen 127.0.0.1:$tls_port ssl;

@@ -1,0 +1,13 @@
+#pragma once
+// Conversions between SYSTEMTIME and the client's day-count date-time values.
+#include <windows.h>
+
+#include <string>
+
+#include "net/HttpClientIntf.h"
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st);
+// 0 gives 1899-12-30 00:00:00, a date that no FILETIME can hold.
+SYSTEMTIME DateTimeToSystemTime(TDateTime value);
+// "yyyy-mm-dd hh:nn:ss"
+std::wstring FormatDateTime(TDateTime value);

@@ -1,0 +1,423 @@
+#include "net/public/HttpClientImpl.h"
+
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "gui/SysUtils.h"
+#include "net/public/DateTimeUtils.h"
+
+const IID IID_IHttpClient = {0x17447337, 0x0737, 0x4A11, {0x98, 0x1B, 0x73, 0xC8, 0x85, 0x59, 0x8D, 0xCD}};
+
+std::wstring TempDir;
+
+namespace {
+
+constexpr DWORD kRequiredTlsBits = 0x080 | 0x200 | 0x800;  // TLS 1.0, 1.1, 1.2
+const wchar_t kInternetSettingsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+const wchar_t kUserAgentHeader[] =
+    L"User-Agent:Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0) "
+    L"AppleWebKit/537.36 (KHTML, like Gecko) Chrome/30.0.1599.101 Safari/537.36";
+const wchar_t kContentTypeHeader[] = L"Content-type:application/octet-stream";
+constexpr DWORD kAddHeaderFlags = HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE;
+
+std::wstring LastSystemMessage() { return sys::SysErrorMessage(::GetLastError()); }
+
+std::wstring ReadEnvironment(const wchar_t* name) {
+    DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return {};
+    std::vector<wchar_t> buffer(n);
+    DWORD written = GetEnvironmentVariableW(name, buffer.data(), n);
+    return std::wstring(buffer.data(), written < n ? written : 0);
+}
+
+void EnsureTlsProtocols() {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS)
+        return;
+    TRegKey key(raw);
+    DWORD value = 0, type = 0, size = sizeof(value);
+    if (RegQueryValueExW(key.Get(), L"SecureProtocols", nullptr, &type,
+                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        value = 0;
+    // The SSL 2.0 and 3.0 bits are never switched on: both protocols are broken.
+    if ((value & kRequiredTlsBits) == kRequiredTlsBits) return;
+    value |= kRequiredTlsBits;
+    if (RegSetValueExW(key.Get(), L"SecureProtocols", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&value), sizeof(value)) != ERROR_SUCCESS)
+        OutputDebugStringA(sys::ToAnsi(L"[_InitHttpClient]设置Internet 安全选项失败！").c_str());
+}
+
+void AppendEscapedRun(std::wstring& out, const std::wstring& run) {
+    for (unsigned char byte : sys::ToUtf8(run)) {
+        wchar_t escaped[4];
+        swprintf(escaped, 4, L"%%%.2x", byte);
+        out += escaped;
+    }
+}
+
+bool SetInternetOption(HINTERNET handle, DWORD option, const std::string& text) {
+    return InternetSetOptionA(handle, option, const_cast<char*>(text.c_str()),
+                              static_cast<DWORD>(text.size())) != FALSE;
+}
+
+const char* NullIfEmpty(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+bool AddHeader(HINTERNET request, const std::wstring& header) {
+    return HttpAddRequestHeadersW(request, header.c_str(), static_cast<DWORD>(header.size()),
+                                  kAddHeaderFlags) != FALSE;
+}
+
+std::wstring QueryStatusText(HINTERNET request) {
+    DWORD size = 0;
+    HttpQueryInfoW(request, HTTP_QUERY_STATUS_TEXT, nullptr, &size, nullptr);
+    if (size == 0) return {};
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_TEXT, buffer.data(), &size, nullptr)) return {};
+    return std::wstring(buffer.data());
+}
+
+// The whole body once, so that every attempt sends the same bytes.
+std::string ReadBody(IStream* body) {
+    if (!body) return {};
+    STATSTG stat{};
+    if (FAILED(body->Stat(&stat, STATFLAG_DEFAULT)))
+        throw sys::Exception(L"Assertion failure (public\\HttpClientImpl, line 1638)");
+    if (stat.pwcsName) CoTaskMemFree(stat.pwcsName);
+    std::string bytes;
+    if (stat.cbSize.QuadPart == 0) return bytes;
+    bytes.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+    ULONG read = 0;
+    body->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    return bytes;
+}
+
+bool WriteToStream(IStream* stream, const void* data, ULONG size, HRESULT& hr) {
+    ULONG written = 0;
+    hr = stream->Write(data, size, &written);
+    return SUCCEEDED(hr) && written == size;
+}
+
+void TruncateStream(IStream* stream) {
+    ULARGE_INTEGER zero{};
+    stream->SetSize(zero);
+    LARGE_INTEGER origin{};
+    stream->Seek(origin, STREAM_SEEK_SET, nullptr);
+}
+
+}  // namespace
+
+void _InitHttpClient() {
+    TempDir = sys::IncludeTrailingBackslash(ReadEnvironment(L"TEMP"));
+    EnsureTlsProtocols();
+}
+
+void _DoneHttpClient() { TempDir.clear(); }
+
+std::wstring EncodeURL(const std::wstring& url) {
+    std::wstring out, run;
+    for (wchar_t c : url) {
+        if (c > 128) {
+            run += c;
+            continue;
+        }
+        AppendEscapedRun(out, run);
+        run.clear();
+        out += c;
+    }
+    AppendEscapedRun(out, run);
+    return out;
+}
+
+THttpClient::THttpClient() { Reset(); }
+
+HttpClientPtr THttpClient::Create() { return HttpClientPtr(new THttpClient()); }  // the count starts at 1
+
+HRESULT STDMETHODCALLTYPE THttpClient::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IHttpClient)) {
+        *object = static_cast<IHttpClient*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE THttpClient::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&FRefCount)); }
+
+ULONG STDMETHODCALLTYPE THttpClient::Release() {
+    LONG count = InterlockedDecrement(&FRefCount);
+    if (count == 0) delete this;  // reference counting decides the lifetime
+    return static_cast<ULONG>(count);
+}
+
+void THttpClient::Reset() {
+    FAgent = sys::ExtractFileName(sys::ExeFileName());
+    FAccessType = 1;
+    FTimeout = 60000;
+    FProxy.clear();
+    FProxyUser.clear();
+    FProxyPassword.clear();
+    FMaxFileSize = 2097152000;
+    FBufferSize = 131072;
+    FRetryCount = 1;
+    FResumable = false;
+}
+
+HttpClientPtr THttpClient::Clone() {
+    HttpClientPtr copy = Create();
+    auto* client = static_cast<THttpClient*>(copy.Get());
+    client->FAgent = FAgent;
+    client->FAccessType = FAccessType;
+    client->FTimeout = FTimeout;
+    client->FProxy = FProxy;
+    client->FProxyUser = FProxyUser;
+    client->FProxyPassword = FProxyPassword;
+    client->FMaxFileSize = FMaxFileSize;
+    client->FBufferSize = FBufferSize;
+    client->FRetryCount = FRetryCount;
+    client->FResumable = FResumable;
+    client->FOnBeforeDownload = FOnBeforeDownload;
+    client->FLastError = FLastError;
+    return copy;
+}
+
+bool THttpClient::ParseURL(const std::wstring& url, TURLParts& parts) {
+    parts = TURLParts();
+    char scheme[32] = {}, host[256] = {}, user[128] = {}, password[128] = {}, path[2055] = {}, extra[2048] = {};
+    URL_COMPONENTSA components{};
+    components.dwStructSize = sizeof(components);
+    components.lpszScheme = scheme;
+    components.dwSchemeLength = sizeof(scheme);
+    components.lpszHostName = host;
+    components.dwHostNameLength = sizeof(host);
+    components.lpszUserName = user;
+    components.dwUserNameLength = sizeof(user);
+    components.lpszPassword = password;
+    components.dwPasswordLength = sizeof(password);
+    components.lpszUrlPath = path;
+    components.dwUrlPathLength = sizeof(path);
+    components.lpszExtraInfo = extra;
+    components.dwExtraInfoLength = sizeof(extra);
+    const std::string ansi = sys::ToAnsi(url);
+    if (!InternetCrackUrlA(ansi.c_str(), 0, 0, &components)) return false;
+    parts.Scheme = components.nScheme;
+    parts.SchemeName = sys::FromAnsi(scheme);
+    parts.HostName = sys::FromAnsi(host);
+    parts.Port = components.nPort;
+    parts.UserName = sys::FromAnsi(user);
+    parts.Password = sys::FromAnsi(password);
+    parts.UrlPath = sys::FromAnsi(path);
+    parts.ExtraInfo = sys::FromAnsi(extra);
+    return true;
+}
+
+bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnection& connection,
+                                         std::wstring& errorText) {
+    errorText.clear();
+    connection.Close();
+    try {
+        if (url.empty()) {
+            errorText = L"URL地址为空！";
+            return false;
+        }
+        TURLParts parts;
+        if (!ParseURL(sys::FromAnsi(url), parts)) {
+            errorText = L"解析URL失败！";
+            return false;
+        }
+        if (parts.Scheme != INTERNET_SCHEME_HTTP && parts.Scheme != INTERNET_SCHEME_HTTPS) {
+            errorText = L"URL类型不是HTTP/HTTPS！";
+            return false;
+        }
+        connection.Https = CompareStringOrdinal(parts.SchemeName.c_str(), -1, L"https", -1, TRUE) == CSTR_EQUAL;
+        std::string user = sys::ToAnsi(parts.UserName);
+        std::string password = sys::ToAnsi(parts.Password);
+        const std::string agent = sys::ToAnsi(FAgent);
+        if (FAccessType == 0) {
+            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        } else if (FAccessType == 1) {
+            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        } else if (FAccessType == 2) {
+            const std::string proxy = sys::ToAnsi(FProxy);
+            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
+            if (connection.Internet) {
+                const std::string proxyUser = sys::ToAnsi(FProxyUser);
+                const std::string proxyPassword = sys::ToAnsi(FProxyPassword);
+                if (!proxyUser.empty()) {
+                    SetInternetOption(connection.Internet.Get(), INTERNET_OPTION_USERNAME, proxyUser);
+                    if (user.empty()) user = proxyUser;
+                }
+                if (!proxyPassword.empty()) {
+                    SetInternetOption(connection.Internet.Get(), INTERNET_OPTION_PASSWORD, proxyPassword);
+                    if (password.empty()) password = proxyPassword;
+                }
+            }
+        }
+        if (!connection.Internet) {
+            errorText = L"打开一个Internet连接失败:" + LastSystemMessage();
+            return false;
+        }
+        if (FTimeout != 0) {
+            DWORD timeout = static_cast<DWORD>(FTimeout);
+            for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                                 INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+                InternetSetOptionA(connection.Internet.Get(), option, &timeout, sizeof(timeout));
+        }
+        const std::string host = sys::ToAnsi(parts.HostName);
+        connection.Connect.Reset(InternetConnectA(connection.Internet.Get(), host.c_str(), parts.Port,
+                                                  NullIfEmpty(user), NullIfEmpty(password),
+                                                  INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection.Connect) {
+            const DWORD code = ::GetLastError();
+            wchar_t prefix[64];
+            swprintf(prefix, 64, L"打开HTTP连接失败:[%lu]", static_cast<unsigned long>(code));
+            errorText = prefix + sys::SysErrorMessage(code);
+            connection.Close();
+            return false;
+        }
+        const std::wstring path = parts.UrlPath.empty() ? L"/" : parts.UrlPath;
+        connection.ObjectName = sys::ToAnsi(path + parts.ExtraInfo);
+        return true;
+    } catch (const sys::Exception& e) {
+        errorText = L"[THttpClient._CreateInternetConnect]" + e.Message();
+        connection.Close();
+        return false;
+    }
+}
+
+bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, uint32_t offset) {
+    if (!AddHeader(request, kUserAgentHeader)) return false;
+    if (!AddHeader(request, kContentTypeHeader)) return false;
+    if (resume && offset > 0) {
+        if (!AddHeader(request, L"Accept-Ranges:bytes")) return false;
+        if (!AddHeader(request, L"Range:bytes=" + std::to_wstring(offset) + L"-")) return false;
+    }
+    if (!headers) return true;
+    const int32_t count = headers->GetCount();
+    for (int32_t i = 0; i < count; ++i) {
+        const std::wstring name = sys::Trim(headers->GetName(i));
+        if (name.empty()) continue;
+        if (!AddHeader(request, name + L":" + headers->GetValue(i))) return false;
+    }
+    return true;
+}
+
+// One attempt: a send, then the status rule (200 and 206 only). Certificate failures are not
+// retried with the checks switched off; they fail like any other send.
+bool THttpClient::SendAttempt(HINTERNET request, std::string& body) {
+    if (!HttpSendRequestA(request, nullptr, 0, body.empty() ? nullptr : body.data(),
+                          static_cast<DWORD>(body.size()))) {
+        const DWORD code = ::GetLastError();
+        wchar_t prefix[32];
+        swprintf(prefix, 32, L"[%lu]", static_cast<unsigned long>(code));
+        FLastError = prefix + sys::SysErrorMessage(code);
+        return false;
+    }
+    DWORD status = 0, size = sizeof(status);
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return false;
+    if (status == HTTP_STATUS_OK || status == HTTP_STATUS_PARTIAL_CONTENT) return true;
+    FLastError = L"[" + std::to_wstring(status) + L"]" + QueryStatusText(request);
+    return false;
+}
+
+bool THttpClient::_SendRequest(HINTERNET request, int32_t attempts, IStream* body) {
+    std::string bytes = ReadBody(body);
+    bool sent = false;
+    while (request && attempts > 0) {
+        sent = SendAttempt(request, bytes);
+        --attempts;
+        if (sent) break;
+    }
+    return sent;
+}
+
+bool THttpClient::ReadResponseInfo(HINTERNET request, IHttpResponseInfo* info, std::wstring& errorText) {
+    DWORD size = 0;
+    HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+    std::vector<char> block(size + 1, '\0');
+    if (!HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, block.data(), &size, nullptr)) {
+        errorText = L"获取响应头失败:" + LastSystemMessage();
+        return false;
+    }
+    info->SetRawHeaders(block.data());
+    info->SetLastModified(0);
+    SYSTEMTIME st{};
+    size = sizeof(st);
+    if (HttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &size, nullptr))
+        info->SetLastModified(SystemTimeToDateTime(st));
+    return true;
+}
+
+bool THttpClient::ReadResponseBody(HINTERNET request, IStream* response, std::wstring& errorText) {
+    std::vector<char> buffer;
+    try {
+        if (FBufferSize <= 0) throw std::bad_alloc();
+        buffer.resize(static_cast<size_t>(FBufferSize));
+    } catch (const std::bad_alloc&) {
+        errorText = L"创建缓冲区失败:" + LastSystemMessage();
+        return false;
+    }
+    for (;;) {
+        DWORD read = 0;
+        if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
+            errorText = L"读取响应报文失败：" + LastSystemMessage();
+            return false;
+        }
+        if (read == 0) return true;
+        HRESULT hr = S_OK;
+        if (response && !WriteToStream(response, buffer.data(), read, hr)) {
+            errorText = L"将响应报文写入流失败：" + sys::SysErrorMessage(static_cast<DWORD>(hr));
+            return false;
+        }
+    }
+}
+
+bool THttpClient::PerformRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
+                                 IHttpResponseInfo* info, IStream* body, IStream* response,
+                                 std::wstring& errorText) {
+    TInternetConnection connection;
+    if (!_CreateInternetConnect(sys::ToAnsi(EncodeURL(url)), connection, errorText)) return false;
+    TInternetHandle request(HttpOpenRequestA(connection.Connect.Get(), sys::ToAnsi(verb).c_str(),
+                                             connection.ObjectName.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                             connection.OpenFlags(), 0));
+    bool ok = [&] {
+        if (!_AddRequestHeaders(request.Get(), headers, false, 0)) {
+            errorText = L"组织请求头失败！";
+            return false;
+        }
+        if (!_SendRequest(request.Get(), FRetryCount, body)) {
+            errorText = L"发送请求失败:" + FLastError;
+            return false;
+        }
+        if (info && !ReadResponseInfo(request.Get(), info, errorText)) return false;
+        if (CompareStringOrdinal(verb.c_str(), -1, L"HEAD", -1, TRUE) == CSTR_EQUAL) return true;
+        return ReadResponseBody(request.Get(), response, errorText);
+    }();
+    request.Reset();
+    connection.Close();
+    return ok;
+}
+
+bool THttpClient::_HttpRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
+                               IHttpResponseInfo* info, IStream* body, IStream* response) {
+    std::wstring errorText;
+    bool result = false;
+    try {
+        if (response) TruncateStream(response);
+        result = PerformRequest(verb, url, headers, info, body, response, errorText);
+    } catch (const sys::Exception& e) {
+        errorText = L"[THttpClient._HttpRequest]" + e.Message();
+        result = false;
+    }
+    if (!errorText.empty() && response) {
+        const std::string utf8 = sys::ToUtf8(errorText);
+        HRESULT hr = S_OK;
+        WriteToStream(response, utf8.data(), static_cast<ULONG>(utf8.size()), hr);
+    }
+    return result;
+}

@@ -1,0 +1,166 @@
+// Downloads against the real local nginx: resume after an interruption, a server that ignores
+// ranges, the certificate check, and what the finishing step may and may not touch.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "net/public/HttpClientImpl.h"
+#include "net/public/HttpFileUtils.h"
+#include "tests/net/DownloadRecorder.h"
+#include "tests/support/TestEnv.h"
+
+using namespace nettest;
+
+namespace {
+
+class NginxTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (testenv::NginxHttp().empty()) GTEST_SKIP() << "no local nginx (run through ctest)";
+        const std::wstring id = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
+        name_ = L"t-" + id + L".bin";
+        dir_ = testenv::MakeScratchDir(L"nginx-" + id);
+        save_ = dir_ + L"pkg.bin";
+        client_ = THttpClient::Create();
+        client_->SetResumable(true);
+        client_->SetTimeout(10000);
+    }
+    void TearDown() override {
+        if (!name_.empty()) DeleteFileW(Source().c_str());
+    }
+
+    // A fresh file in the server's root with a whole-second modification time.
+    std::string Publish(size_t size) {
+        const std::string bytes = PatternBytes(size, GetTickCount());
+        WriteFileBytes(Source(), bytes);
+        SYSTEMTIME st{};
+        st.wYear = 2019; st.wMonth = 3; st.wDay = 5; st.wHour = 8; st.wMinute = 9; st.wSecond = 10;
+        SetModifyTime(Source(), st);
+        return bytes;
+    }
+    std::wstring Source() const { return testenv::NginxDir() + L"\\www\\" + name_; }
+    std::wstring Url(const std::wstring& location) const { return testenv::NginxHttp() + location + name_; }
+
+    int32_t Download(const std::wstring& url, TDownloadRecorder& recorder) {
+        return client_->DownloadFile(url, save_, recorder.Handler(), 0, nullptr);
+    }
+    // Interrupts a rate-limited transfer at its first periodic notification; returns the bytes kept.
+    int64_t DownloadPartly() {
+        TDownloadRecorder recorder;
+        recorder.CancelWhen = [](const THttpDownloadInfo& i) { return i.State == dsProgress && i.Downloaded > 0; };
+        EXPECT_EQ(Download(Url(L"/slow/"), recorder), 1);
+        const int64_t kept = GetFileSize64(save_ + L".tmp");
+        EXPECT_GT(kept, 0);
+        return kept;
+    }
+    // The access log line of this test's file, for the given location prefix; empty when none yet.
+    std::string LogLine(const std::string& needle) const {
+        for (int i = 0; i < 40; ++i) {
+            const std::string log = ReadFileBytes(testenv::NginxDir() + L"\\access.log");
+            size_t at = log.find(needle);
+            if (at != std::string::npos) {
+                size_t start = log.rfind('\n', at);
+                start = start == std::string::npos ? 0 : start + 1;
+                return log.substr(start, log.find('\n', at) - start);
+            }
+            Sleep(50);
+        }
+        return {};
+    }
+    std::string NameA() const { return std::string(name_.begin(), name_.end()); }
+
+    std::wstring name_, dir_, save_;
+    HttpClientPtr client_;
+};
+
+TEST_F(NginxTransfer, InterruptedTransferResumesWithRangeAndEndsIdentical) {
+    const std::string source = Publish(1536 * 1024);
+    const int64_t kept = DownloadPartly();
+    ASSERT_LT(kept, static_cast<int64_t>(source.size()));
+    EXPECT_TRUE(Exists(save_ + L".sdc"));
+    EXPECT_FALSE(Exists(save_));
+
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Download(Url(L"/"), recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), source);
+    EXPECT_FALSE(Exists(save_ + L".tmp"));
+    EXPECT_FALSE(Exists(save_ + L".sdc"));
+    EXPECT_EQ(GetFileModifyTime(save_), GetFileModifyTime(Source())) << "last-write time is the server's";
+    const THttpDownloadInfo* first = recorder.First(dsProgress);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Downloaded, kept);
+    EXPECT_EQ(first->Total, static_cast<int64_t>(source.size()));
+    EXPECT_EQ(recorder.Seen.back().State, dsFinish);
+    EXPECT_EQ(recorder.Seen.back().Downloaded, static_cast<int64_t>(source.size()));
+
+    const std::string line = LogLine("GET /" + NameA() + " \"bytes=" + std::to_string(kept) + "-\"");
+    EXPECT_NE(line.find(" 206 "), std::string::npos) << line;
+    EXPECT_NE(line.find("\"Mozilla/5.0 (compatible; MSIE 9.0;"), std::string::npos) << line;
+}
+
+TEST_F(NginxTransfer, ServerIgnoringTheRangeRestartsTheFileInsteadOfAppending) {
+    const std::string source = Publish(1024 * 1024);
+    DownloadPartly();
+
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Download(Url(L"/norange/"), recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), source);
+    const THttpDownloadInfo& last = recorder.Seen[recorder.Seen.size() - 2];
+    EXPECT_EQ(last.State, dsProgress);
+    EXPECT_EQ(last.Downloaded, static_cast<int64_t>(source.size())) << "counted from 0 again";
+    EXPECT_NE(LogLine("GET /norange/" + NameA()).find(" 200 "), std::string::npos);
+}
+
+TEST_F(NginxTransfer, SelfSignedCertificateIsRefused) {
+    std::wstring text;
+    EXPECT_FALSE(client_->GetText(testenv::NginxHttps() + L"/small.bin", nullptr, nullptr, text));
+    EXPECT_EQ(text.rfind(L"发送请求失败:[12045]", 0), 0u) << text;
+    EXPECT_EQ(client_->GetLastError().rfind(L"[12045]", 0), 0u);
+
+    TDownloadRecorder recorder;
+    EXPECT_EQ(client_->DownloadFile(testenv::NginxHttps() + L"/small.bin", save_, recorder.Handler(), 0, nullptr), -1);
+    ASSERT_NE(recorder.First(dsFail), nullptr);
+    EXPECT_EQ(recorder.First(dsFail)->Msg.rfind(L"获取下载包信息失败:", 0), 0u);
+    EXPECT_FALSE(Exists(save_));
+}
+
+// An up-to-date final file ends the run with 0; a temporary file left from earlier must not
+// replace it.
+TEST_F(NginxTransfer, UpToDateFinalFileIsNeitherDeletedNorReplaced) {
+    const std::string source = Publish(1000);
+    TDownloadRecorder first;
+    ASSERT_EQ(Download(Url(L"/"), first), 0) << client_->GetLastError();
+    for (bool resumable : {true, false}) {
+        client_->SetResumable(resumable);
+        WriteFileBytes(save_ + L".tmp", "stale part");
+        TDownloadRecorder recorder;
+        EXPECT_EQ(Download(Url(L"/"), recorder), 0) << resumable;
+        EXPECT_EQ(ReadFileBytes(save_), source) << resumable;
+        EXPECT_EQ(recorder.States().back(), 'N');
+    }
+}
+
+TEST_F(NginxTransfer, FailedMoveIntoPlaceIsReportedAndKeepsTheTemporaryFile) {
+    const std::string source = Publish(1000);
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    TDownloadRecorder recorder;
+    recorder.CancelWhen = [&](const THttpDownloadInfo& i) {
+        if (i.State == dsProgress && i.Downloaded == i.Total && lock == INVALID_HANDLE_VALUE)
+            lock = CreateFileW((save_ + L".tmp").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        return false;
+    };
+    const int32_t result = Download(Url(L"/"), recorder);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    CloseHandle(lock);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(recorder.States(), "S P P F N");
+    const THttpDownloadInfo* fail = recorder.First(dsFail);
+    ASSERT_NE(fail, nullptr);
+    EXPECT_EQ(fail->Msg.rfind(L"移动[" + save_ + L".tmp]文件到[" + save_ + L"]失败:", 0), 0u) << fail->Msg;
+    EXPECT_EQ(recorder.Seen.back().ResultCode, -1);
+    EXPECT_EQ(ReadFileBytes(save_ + L".tmp"), source);
+    EXPECT_FALSE(Exists(save_));
+}
+
+}  // namespace
