@@ -228,7 +228,7 @@ void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
 }
 
 void TControl::RequestAlign() {
-    if (parent_) parent_->Realign();
+    if (parent_) parent_->RealignFor(this);
 }
 
 void TControl::SetVisible(bool visible) {

@@ -310,19 +310,22 @@ void TWinControl::EnableAlign() {
     if (alignLocks_ > 0 && --alignLocks_ == 0) Realign();
 }
 
-void TWinControl::Realign() {
+void TWinControl::Realign() { RealignFor(nullptr); }
+
+void TWinControl::RealignFor(TControl* requester) {
     if (aligning_ || alignLocks_ > 0 || Destroying()) return;
     aligning_ = true;
     struct Reset {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{aligning_};
-    AlignControls();
+    AlignControls(requester);
 }
 
 // Top, then bottom, left, right, and last the client; within one alignment the controls keep
-// the order of their current places, so two right-aligned buttons do not swap.
-void TWinControl::AlignControls() {
+// the order of their current places, so two right-aligned buttons do not swap; the control
+// that asked for the layout wins a tie, taking the place it was given.
+void TWinControl::AlignControls(TControl* requester) {
     RECT area = AlignRect();
     for (TControl* c : controls_) {
         if (c->Align() == alNone) c->ApplyAnchors(RectWidth(area), RectHeight(area));
@@ -330,8 +333,9 @@ void TWinControl::AlignControls() {
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
         std::vector<TControl*> group;
         for (TControl* c : controls_) {
-            if (c->Align() == align && c->Visible()) group.push_back(c);
+            if (c->Align() == align && c->Visible() && c != requester) group.push_back(c);
         }
+        if (requester && requester->Align() == align && requester->Visible()) group.insert(group.begin(), requester);
         std::stable_sort(group.begin(), group.end(), [align](TControl* a, TControl* b) {
             switch (align) {
             case alTop: return a->Top() < b->Top();

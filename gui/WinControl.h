@@ -128,7 +128,9 @@ private:
     friend class TForm;
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
-    void AlignControls();
+    // requester: the control whose change asked for the layout; among equals it goes first.
+    void AlignControls(TControl* requester);
+    void RealignFor(TControl* requester);
     void WMPaint(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
     void WMPrintClient(TMessage& message);

@@ -1,0 +1,222 @@
+#include "gui/Graphics.h"
+#include "gui/PngImage.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <csetjmp>
+#include <vector>
+
+using namespace gui;
+
+namespace {
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+// A PNG written straight with libpng, independent of the image class under test.
+std::vector<std::uint8_t> WritePng(int w, int h, int colorType, const std::vector<std::uint8_t>& pixels) {
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(png, &out, AppendBytes, nullptr);
+    png_set_IHDR(png, info, w, h, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const int channels = colorType == PNG_COLOR_TYPE_RGBA ? 4 : 3;
+    for (int y = 0; y < h; ++y) png_write_row(png, const_cast<png_bytep>(&pixels[static_cast<size_t>(y) * w * channels]));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// Three red pixels of alpha 0, 128 and 255.
+TPngImage RedAlphaRamp() {
+    std::vector<std::uint8_t> px = {255, 0, 0, 0, 255, 0, 0, 128, 255, 0, 0, 255};
+    std::vector<std::uint8_t> file = WritePng(3, 1, PNG_COLOR_TYPE_RGBA, px);
+    TPngImage image;
+    image.LoadFromMemory(file.data(), file.size());
+    return image;
+}
+
+}  // namespace
+
+TEST(PngImage, DecodesRgbaIntoColourAndAlphaPlanes) {
+    TPngImage image = RedAlphaRamp();
+    ASSERT_EQ(image.Width(), 3);
+    ASSERT_EQ(image.Height(), 1);
+    EXPECT_EQ(image.ColorType(), kPngRgba);
+    ASSERT_TRUE(image.HasAlpha());
+    EXPECT_EQ(image.AlphaRow(0)[0], 0);
+    EXPECT_EQ(image.AlphaRow(0)[1], 128);
+    EXPECT_EQ(image.AlphaRow(0)[2], 255);
+    EXPECT_EQ(image.Row(0)[3], 255);
+    EXPECT_EQ(image.Row(0)[4], 0);
+}
+
+TEST(PngImage, RgbGetsAnOpaqueAlphaPlaneOnlyWhenAsked) {
+    std::vector<std::uint8_t> file = WritePng(2, 1, PNG_COLOR_TYPE_RGB, {1, 2, 3, 4, 5, 6});
+    TPngImage image;
+    image.LoadFromMemory(file.data(), file.size());
+    EXPECT_EQ(image.ColorType(), kPngRgb);
+    EXPECT_FALSE(image.HasAlpha());
+    EXPECT_EQ(image.AlphaRow(0), nullptr);
+    image.AddAlpha();
+    EXPECT_EQ(image.ColorType(), kPngRgba);
+    ASSERT_TRUE(image.HasAlpha());
+    EXPECT_EQ(image.AlphaRow(0)[1], 255);
+}
+
+TEST(PngImage, RejectsWhatIsNotAPngAndTruncatedFiles) {
+    TPngImage image;
+    const char junk[] = "GIF89a....";
+    EXPECT_THROW(image.LoadFromMemory(junk, sizeof(junk)), EPngError);
+    std::vector<std::uint8_t> file = WritePng(2, 2, PNG_COLOR_TYPE_RGB, std::vector<std::uint8_t>(12, 7));
+    file.resize(file.size() / 2);
+    EXPECT_THROW(image.LoadFromMemory(file.data(), file.size()), EPngError);
+    EXPECT_TRUE(image.Empty()) << "a failed load leaves the image as it was";
+}
+
+TEST(PngImage, SavedFilesDecodeToTheSamePixels) {
+    TPngImage image = RedAlphaRamp();
+    std::vector<std::uint8_t> file = image.SaveToMemory();
+    TPngImage again;
+    again.LoadFromMemory(file.data(), file.size());
+    ASSERT_EQ(again.Width(), 3);
+    EXPECT_EQ(again.AlphaRow(0)[1], 128);
+    EXPECT_EQ(again.Row(0)[6], 255);
+}
+
+TEST(PngImage, AlphaBlendFollowsTheRoundedFormulaAtZeroHalfAndFull) {
+    EXPECT_EQ(BlendChannel(255, 37, 0), 37);
+    EXPECT_EQ(BlendChannel(0, 255, 0), 255);
+    EXPECT_EQ(BlendChannel(200, 10, 255), 200);
+    EXPECT_EQ(BlendChannel(255, 0, 128), (255 * 128 + 255) >> 8);
+
+    TPngImage image = RedAlphaRamp();
+    DibSection dib(3, 1, 24);
+    TCanvas canvas(dib.Dc());
+    canvas.Brush.SetColor(RGBColor(0, 0, 200));
+    canvas.FillRect(Rect(0, 0, 3, 1));
+    canvas.Draw(0, 0, image);
+    EXPECT_EQ(dib.PixelAt(0, 0), RGB(0, 0, 200)) << "alpha 0 leaves the background";
+    EXPECT_EQ(dib.PixelAt(1, 0), RGB((255 * 128 + 255) >> 8, 0, (200 * 127 + 255) >> 8));
+    EXPECT_EQ(dib.PixelAt(2, 0), RGB(255, 0, 0)) << "alpha 255 replaces it";
+}
+
+TEST(PngImage, DrawScalesByNearestNeighbourFromTheRectangleLeft) {
+    TPngImage image = RedAlphaRamp();
+    DibSection dib(8, 2, 24);
+    PatBlt(dib.Dc(), 0, 0, 8, 2, BLACKNESS);
+    TCanvas canvas(dib.Dc());
+    canvas.StretchDraw(Rect(2, 0, 8, 2), image);
+    // Six columns from three: x takes source column trunc(x * 3 / 6).
+    EXPECT_EQ(dib.PixelAt(2, 1), RGB(0, 0, 0));
+    EXPECT_EQ(dib.PixelAt(3, 1), RGB(0, 0, 0));
+    EXPECT_EQ(dib.PixelAt(4, 0), RGB(128, 0, 0));
+    EXPECT_EQ(dib.PixelAt(7, 1), RGB(255, 0, 0));
+}
+
+TEST(PngImage, StretchCopyKeepsMarginsAndRoundsHalfToEven) {
+    TPngImage source;
+    source.CreateBlank(4, 1);
+    for (int x = 0; x < 4; ++x) {
+        source.Row(0)[x * 3] = static_cast<std::uint8_t>(10 * (x + 1));
+        source.AlphaRow(0)[x] = static_cast<std::uint8_t>(100 + x);
+    }
+    TPngImage dest;
+    dest.CreateBlank(8, 1);
+    // Two source columns stretched to four: offsets 0, 0.5, 1, 1.5 round to 0, 0, 1, 2.
+    StretchCopyRect(source, Rect(1, 0, 3, 1), dest, Rect(2, 0, 6, 1));
+    EXPECT_EQ(dest.Row(0)[2 * 3], 20);
+    EXPECT_EQ(dest.Row(0)[3 * 3], 20);
+    EXPECT_EQ(dest.Row(0)[4 * 3], 30);
+    EXPECT_EQ(dest.Row(0)[5 * 3], 40) << "source column 3 lies inside the image, so it is copied";
+    EXPECT_EQ(dest.AlphaRow(0)[4], 102);
+    EXPECT_EQ(dest.AlphaRow(0)[1], 0) << "outside the destination rectangle nothing changes";
+
+    TPngImage rgb;
+    std::vector<std::uint8_t> file = WritePng(1, 1, PNG_COLOR_TYPE_RGB, {9, 9, 9});
+    rgb.LoadFromMemory(file.data(), file.size());
+    StretchCopyRect(rgb, Rect(0, 0, 1, 1), dest, Rect(7, 0, 8, 1));
+    EXPECT_EQ(dest.AlphaRow(0)[7], 255) << "a source without alpha copies as opaque";
+    StretchCopyRect(source, Rect(3, 0, 6, 1), dest, Rect(0, 0, 3, 1));
+    EXPECT_EQ(dest.Row(0)[1 * 3], 0) << "source column 4 is outside the source: skipped";
+}
+
+TEST(PngImage, OpaqueBitmapKeepsTheColoursAndDropsAlpha) {
+    TBitmap bitmap = RedAlphaRamp().ToBitmap();
+    ASSERT_EQ(bitmap.Width(), 3);
+    EXPECT_EQ(bitmap.Canvas().Pixel(0, 0), clRed);
+}
+
+TEST(PngImage, MissingResourceIsReportedByName) {
+    try {
+        LoadPngResource(L"NO_SUCH_PICTURE");
+        FAIL() << "no exception";
+    } catch (const EPngError& e) {
+        EXPECT_NE(e.Message().find(L"NO_SUCH_PICTURE"), std::wstring::npos);
+    }
+}
+
+TEST(PngImage, FormatRegistrationIsOnceAndLetsPicturesLoadFiles) {
+    RegisterPngFormat();
+    RegisterPngFormat();
+    EXPECT_TRUE(FileFormatRegistered(L"png"));
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + L"tallyvo_picture_test.png";
+    std::vector<std::uint8_t> file = RedAlphaRamp().SaveToMemory();
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(h);
+    TPicture picture;
+    int changes = 0;
+    picture.OnChange = [&] { ++changes; };
+    picture.LoadFromFile(path);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(picture.Width(), 3);
+    EXPECT_NE(dynamic_cast<TPngImage*>(picture.Graphic()), nullptr);
+    EXPECT_EQ(changes, 1);
+    UnregisterPngFormat();
+    EXPECT_FALSE(FileFormatRegistered(L"PNG"));
+    EXPECT_THROW(picture.LoadFromFile(path), sys::Exception);
+}
+
+TEST(Bitmap, TransparentDrawingLeavesOutTheBottomLeftColour) {
+    TBitmap glyph(3, 3, pf24bit);
+    glyph.Canvas().Brush.SetColor(clWhite);
+    glyph.Canvas().FillRect(Rect(0, 0, 3, 3));
+    glyph.Canvas().SetPixel(1, 1, clRed);
+    glyph.Canvas().SetPixel(0, 0, clBlue);
+    glyph.Canvas().SetPixel(0, 2, clGreen);  // bottom-left decides
+    EXPECT_EQ(glyph.TransparentColor(), clGreen);
+    glyph.SetTransparent(true);
+
+    DibSection dib(3, 3, 24);
+    PatBlt(dib.Dc(), 0, 0, 3, 3, BLACKNESS);
+    TCanvas canvas(dib.Dc());
+    canvas.Draw(0, 0, glyph);
+    EXPECT_EQ(dib.PixelAt(0, 2), RGB(0, 0, 0)) << "the key colour is left out";
+    EXPECT_EQ(dib.PixelAt(1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(dib.PixelAt(2, 2), RGB(255, 255, 255));
+    EXPECT_EQ(dib.PixelAt(0, 0), RGB(0, 0, 255));
+}
+
+TEST(Bitmap, CopiesAreDeepAndResizeKeepsTheTopLeft) {
+    TBitmap a(4, 4, pf32bit);
+    a.Canvas().SetPixel(1, 1, clRed);
+    TBitmap b(a);
+    b.Canvas().SetPixel(1, 1, clBlue);
+    EXPECT_EQ(a.Canvas().Pixel(1, 1), clRed);
+    a.SetSize(8, 2);
+    EXPECT_EQ(a.Width(), 8);
+    EXPECT_EQ(a.Canvas().Pixel(1, 1), clRed);
+    EXPECT_EQ(a.PixelFormat(), pf32bit);
+}
