@@ -261,12 +261,7 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
             errorText = L"打开一个Internet连接失败:" + LastSystemMessage();
             return false;
         }
-        if (FTimeout != 0) {
-            DWORD timeout = static_cast<DWORD>(FTimeout);
-            for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                                 INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-                InternetSetOptionA(connection.Internet.Get(), option, &timeout, sizeof(timeout));
-        }
+        ApplyTimeouts(connection.Internet.Get());
         const std::string host = sys::ToAnsi(parts.HostName);
         connection.Connect.Reset(InternetConnectA(connection.Internet.Get(), host.c_str(), parts.Port,
                                                   NullIfEmpty(user), NullIfEmpty(password),
@@ -287,6 +282,23 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
         connection.Close();
         return false;
     }
+}
+
+void THttpClient::ApplyTimeouts(HINTERNET handle) const {
+    if (FTimeout == 0) return;
+    DWORD timeout = static_cast<DWORD>(FTimeout);
+    for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        InternetSetOptionA(handle, option, &timeout, sizeof(timeout));
+}
+
+// Some WinInet implementations do not pass the internet handle's time-outs on to the requests
+// made under it, and a stalled server would then block the caller for good: set them again.
+TInternetHandle THttpClient::_OpenRequest(const TInternetConnection& connection, const std::string& verb) const {
+    TInternetHandle request(HttpOpenRequestA(connection.Connect.Get(), verb.c_str(), connection.ObjectName.c_str(),
+                                             "HTTP/1.1", nullptr, nullptr, connection.OpenFlags(), 0));
+    if (request) ApplyTimeouts(request.Get());
+    return request;
 }
 
 bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, uint32_t offset) {
@@ -382,9 +394,7 @@ bool THttpClient::PerformRequest(const std::wstring& verb, const std::wstring& u
                                  std::wstring& errorText) {
     TInternetConnection connection;
     if (!_CreateInternetConnect(sys::ToAnsi(EncodeURL(url)), connection, errorText)) return false;
-    TInternetHandle request(HttpOpenRequestA(connection.Connect.Get(), sys::ToAnsi(verb).c_str(),
-                                             connection.ObjectName.c_str(), "HTTP/1.1", nullptr, nullptr,
-                                             connection.OpenFlags(), 0));
+    TInternetHandle request = _OpenRequest(connection, sys::ToAnsi(verb));
     bool ok = [&] {
         if (!_AddRequestHeaders(request.Get(), headers, false, 0)) {
             errorText = L"组织请求头失败！";

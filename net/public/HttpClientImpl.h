@@ -110,6 +110,8 @@ public:
     // url: in the URL (code page 936), out the object name; false leaves no handle open.
     bool _CreateInternetConnect(const std::string& url, TInternetConnection& connection,
                                 std::wstring& errorText);
+    // The request for the connection's object name, with the client's open flags and time-outs.
+    TInternetHandle _OpenRequest(const TInternetConnection& connection, const std::string& verb) const;
     bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, uint32_t offset);
     bool _SendRequest(HINTERNET request, int32_t attempts, IStream* body);
     bool _HttpRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
@@ -121,6 +123,7 @@ public:
 private:
     ~THttpClient() = default;
 
+    void ApplyTimeouts(HINTERNET handle) const;
     bool SendAttempt(HINTERNET request, std::string& body);
     bool PerformRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
                         IHttpResponseInfo* info, IStream* body, IStream* response, std::wstring& errorText);

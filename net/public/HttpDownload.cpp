@@ -159,8 +159,7 @@ void TDownloadRun::Transfer() {
 }
 
 bool TDownloadRun::Probe() {
-    FRequest.Reset(HttpOpenRequestA(FConnection.Connect.Get(), "HEAD", FConnection.ObjectName.c_str(),
-                                    "HTTP/1.1", nullptr, nullptr, FConnection.OpenFlags(), 0));
+    FRequest = FClient._OpenRequest(FConnection, "HEAD");
     if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
         Fail(FailureText(L"获取下载包信息失败", ::GetLastError()));
         return false;
@@ -234,8 +233,7 @@ DWORD TDownloadRun::QueryStatusCode() const {
 }
 
 bool TDownloadRun::SendGet() {
-    FRequest.Reset(HttpOpenRequestA(FConnection.Connect.Get(), "GET", FConnection.ObjectName.c_str(),
-                                    "HTTP/1.1", nullptr, nullptr, FConnection.OpenFlags(), 0));
+    FRequest = FClient._OpenRequest(FConnection, "GET");
     if (!FClient._AddRequestHeaders(FRequest.Get(), FHeaders, FResume, FOffset)) {
         Fail(L"组织请求头失败！");
         return false;

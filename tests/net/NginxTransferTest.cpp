@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "net/public/HttpClientImpl.h"
+#include "net/public/DateTimeUtils.h"
 #include "net/public/HttpFileUtils.h"
 #include "tests/net/DownloadRecorder.h"
 #include "tests/support/TestEnv.h"
@@ -109,6 +110,36 @@ TEST_F(NginxTransfer, ServerIgnoringTheRangeRestartsTheFileInsteadOfAppending) {
     EXPECT_EQ(last.State, dsProgress);
     EXPECT_EQ(last.Downloaded, static_cast<int64_t>(source.size())) << "counted from 0 again";
     EXPECT_NE(LogLine("GET /norange/" + NameA()).find(" 200 "), std::string::npos);
+}
+
+// Cancel answered to the first notification of the data: T is there and empty, P untouched,
+// and the side file holds exactly what the server announced.
+TEST_F(NginxTransfer, CancelAtFirstProgressKeepsAnEmptyTemporaryAndTheAnnouncement) {
+    struct Case { const wchar_t* location; const char* lastModified; };
+    for (const Case& c : {Case{L"/", "2019-03-05 08:09:10"}, Case{L"/nolm/", "1899-12-30 00:00:00"}}) {
+        Publish(1000);
+        TDownloadRecorder recorder;
+        recorder.CancelWhen = [](const THttpDownloadInfo& i) { return i.State == dsProgress; };
+        EXPECT_EQ(Download(Url(c.location), recorder), 1) << c.location;
+        EXPECT_EQ(recorder.States(), "S P N");
+        EXPECT_EQ(recorder.Seen.back().ResultCode, 1);
+        EXPECT_TRUE(Exists(save_ + L".tmp"));
+        EXPECT_EQ(GetFileSize64(save_ + L".tmp"), 0);
+        EXPECT_FALSE(Exists(save_));
+        EXPECT_EQ(ReadFileBytes(save_ + L".sdc"),
+                  std::string("[server]\r\nContentLen=1000\r\nLastModified=") + c.lastModified + "\r\n");
+    }
+}
+
+// Without Last-Modified the finished file keeps the time it was written at.
+TEST_F(NginxTransfer, MissingLastModifiedLeavesTheTimeOfWriting) {
+    const std::string source = Publish(1000);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Download(Url(L"/nolm/"), recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), source);
+    EXPECT_NEAR(GetFileModifyTime(save_), SystemTimeToDateTime(now), 60.0 / 86400);
 }
 
 TEST_F(NginxTransfer, SelfSignedCertificateIsRefused) {

@@ -1,0 +1,219 @@
+// The download's decisions against exact server behaviour: notification order, cancel answers,
+// resume or restart, short bodies, stalls, size limit, and what each outcome leaves on disk.
+#include "net/public/DateTimeUtils.h"
+#include "net/public/HttpFileUtils.h"
+#include "tests/net/ScriptedFixture.h"
+
+using namespace nettest;
+using testsrv::IsGet;
+using testsrv::IsGetWithRange;
+using testsrv::IsGetWithoutRange;
+using testsrv::IsHead;
+
+namespace {
+
+using ScriptedDownload = ScriptedFixture;
+
+TEST_F(ScriptedDownload, SuccessNotifiesInOrderMovesIntoPlaceAndStampsTheServerTime) {
+    const std::string body = testsrv::PatternBody(1000);
+    server_.Add(File(body), IsHead());
+    server_.Add(File(body), IsGet());
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Run(recorder, L"/pkg.bin", 7), 0);
+    EXPECT_EQ(recorder.States(), "S P P N");
+    for (const THttpDownloadInfo& info : recorder.Seen) {
+        EXPECT_EQ(info.Version, 1);
+        EXPECT_EQ(info.Tag, 7);
+    }
+    EXPECT_EQ(recorder.Seen[0].Total, 0);
+    EXPECT_EQ(recorder.Seen[0].ResultCode, -1);
+    EXPECT_EQ(recorder.Seen[2].Downloaded, 1000);
+    EXPECT_EQ(recorder.Seen[3].Downloaded, 1000);
+    EXPECT_EQ(recorder.Seen[3].Total, 1000);
+    EXPECT_EQ(recorder.Seen[3].ResultCode, 0);
+    EXPECT_EQ(ReadFileBytes(save_), body);
+    EXPECT_FALSE(Exists(Temp()));
+    EXPECT_FALSE(Exists(Side()));
+    EXPECT_EQ(FormatDateTime(GetFileModifyTime(save_)), L"2019-03-05 08:09:10");
+}
+
+TEST_F(ScriptedDownload, CancelAtStartIsAFailureAndSendsNothing) {
+    TDownloadRecorder recorder;
+    recorder.CancelWhen = [](const THttpDownloadInfo& i) { return i.State == dsStart; };
+    EXPECT_EQ(Run(recorder), -1);
+    EXPECT_EQ(recorder.States(), "S N");
+    EXPECT_TRUE(server_.Requests().empty());
+}
+
+TEST_F(ScriptedDownload, CancelAnswersAfterTheDataEndedAreIgnored) {
+    const std::string body = testsrv::PatternBody(300);
+    server_.Add(File(body), IsHead());
+    server_.Add(File(body), IsGet());
+    TDownloadRecorder recorder;
+    recorder.CancelWhen = [](const THttpDownloadInfo& i) { return i.State == dsProgress && i.Downloaded == 300; };
+    EXPECT_EQ(Run(recorder), 0);
+    EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+TEST_F(ScriptedDownload, BodyCutShortKeepsThePartAndTheNextRunResumesIt) {
+    const std::string body = testsrv::PatternBody(1000, 5);
+    testsrv::ScriptedResponse cut = File(body);
+    cut.cutAfterBytes = 400;
+    server_.Add(File(body), IsHead());
+    server_.Add(cut, IsGet());
+    TDownloadRecorder first;
+    EXPECT_EQ(Run(first), -1);
+    EXPECT_EQ(first.States(), "S P P F N");
+    ASSERT_NE(first.First(dsFail), nullptr);
+    EXPECT_EQ(first.First(dsFail)->Msg, L"下载文件与服务器上记录的大小不一致，请重试!");
+    EXPECT_EQ(client_->GetLastError(), first.First(dsFail)->Msg);
+    EXPECT_EQ(ReadFileBytes(Temp()), body.substr(0, 400));
+    EXPECT_TRUE(Exists(Side()));
+    EXPECT_FALSE(Exists(save_));
+
+    server_.Add(File(body), IsHead());
+    server_.Add(Partial(body, 400), IsGetWithRange());
+    TDownloadRecorder second;
+    ASSERT_EQ(Run(second), 0) << client_->GetLastError();
+    EXPECT_EQ(server_.Requests().back().Header("Range"), "bytes=400-");
+    EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+TEST_F(ScriptedDownload, RangeAnsweredWithWholeFileRestartsFromZero) {
+    const std::string body = testsrv::PatternBody(1000, 9);
+    LeavePartial(std::string(400, 'J'), 1000);
+    server_.Add(File(body), IsHead());
+    server_.Add(File(body), IsGetWithRange());
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Run(recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), body);
+    ASSERT_NE(recorder.First(dsProgress), nullptr);
+    EXPECT_EQ(recorder.First(dsProgress)->Downloaded, 0);
+    EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
+}
+
+TEST_F(ScriptedDownload, ChangedAnnouncementDeletesThePartAndStartsOver) {
+    const std::string body = testsrv::PatternBody(1000, 11);
+    for (const char* stale : {"2019-03-05 08:09:11", kServerDateText}) {
+        const size_t announced = stale == kServerDateText ? 2000 : 1000;
+        LeavePartial(std::string(400, 'J'), announced, stale);
+        server_.Add(File(body), IsHead());
+        server_.Add(File(body), IsGetWithoutRange());
+        TDownloadRecorder recorder;
+        ASSERT_EQ(Run(recorder), 0) << stale;
+        EXPECT_EQ(ReadFileBytes(save_), body);
+        EXPECT_EQ(server_.Requests().back().requestLine, "GET /pkg.bin HTTP/1.1");
+        DeleteFileW(save_.c_str());
+    }
+}
+
+TEST_F(ScriptedDownload, CompleteTemporaryFileIsMovedWithoutAGet) {
+    const std::string body = testsrv::PatternBody(1000, 13);
+    LeavePartial(body, 1000);
+    server_.Add(File(body), IsHead());
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Run(recorder), 0);
+    EXPECT_EQ(recorder.States(), "S N");
+    EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
+    EXPECT_EQ(server_.Requests().size(), 1u);
+    EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+TEST_F(ScriptedDownload, MissingLastModifiedIsNotComparedAndMissingLengthSkipsTheSizeCheck) {
+    const std::string body = testsrv::PatternBody(1000, 15);
+    LeavePartial(body.substr(0, 300), 1000, "2001-01-01 00:00:00");
+    server_.Add(File(body, false), IsHead());
+    server_.Add(Partial(body, 300), IsGetWithRange());
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Run(recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), body) << "only the length decides when no date is announced";
+
+    DeleteFileW(save_.c_str());
+    testsrv::ScriptedResponse unframed = File(body);
+    unframed.sendContentLength = false;
+    server_.Add(unframed, IsHead());
+    server_.Add(unframed, IsGet());
+    TDownloadRecorder plain;
+    ASSERT_EQ(Run(plain), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), body);
+    for (const THttpDownloadInfo& info : plain.Seen) EXPECT_EQ(info.Total, 0);
+}
+
+// A server that goes quiet before answering the GET or in the middle of the body: the run fails
+// within the time-out instead of hanging, and the final file is not touched.
+TEST_F(ScriptedDownload, StallPastTheTimeoutFailsTheRun) {
+    client_->SetTimeout(800);
+    const std::string body = testsrv::PatternBody(1000);
+    testsrv::ScriptedResponse beforeAnswer = File(body);
+    beforeAnswer.stallBeforeMs = 5000;
+    testsrv::ScriptedResponse midBody = File(body);
+    midBody.stallAtByte = 200;
+    midBody.stallMidBodyMs = 5000;
+    struct Case { testsrv::ScriptedResponse get; const char* states; const wchar_t* prefix; };
+    for (const Case& c : {Case{beforeAnswer, "S F N", L"[120"}, Case{midBody, "S P F N", L"从网络读取文件失败"}}) {
+        server_.Add(File(body), IsHead());
+        server_.Add(c.get, IsGet());
+        TDownloadRecorder recorder;
+        const ULONGLONG started = GetTickCount64();
+        EXPECT_EQ(Run(recorder), -1) << c.states;
+        EXPECT_LT(GetTickCount64() - started, 4500u);
+        EXPECT_EQ(recorder.States(), c.states);
+        ASSERT_NE(recorder.First(dsFail), nullptr);
+        EXPECT_EQ(recorder.First(dsFail)->Msg.rfind(c.prefix, 0), 0u) << recorder.First(dsFail)->Msg;
+        EXPECT_FALSE(Exists(save_));
+    }
+}
+
+TEST_F(ScriptedDownload, SizeLimitAppliesOnlyWhenResumable) {
+    const std::string body = testsrv::PatternBody(1000);
+    client_->SetMaxFileSize(999);
+    server_.Add(File(body), IsHead());
+    TDownloadRecorder limited;
+    EXPECT_EQ(Run(limited), -1);
+    ASSERT_NE(limited.First(dsFail), nullptr);
+    EXPECT_EQ(limited.First(dsFail)->Msg, L"超过下载文件大小限制！");
+    EXPECT_EQ(server_.Requests().size(), 1u);
+
+    client_->SetResumable(false);
+    server_.Add(File(body), IsGet());
+    TDownloadRecorder plain;
+    EXPECT_EQ(Run(plain), 0);
+    EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+TEST_F(ScriptedDownload, FailuresReachLastErrorOnlyThroughAHandler) {
+    testsrv::ScriptedResponse missing;
+    missing.status = 404;
+    missing.reason = "Nope";
+    server_.Add(missing, IsHead(), true);
+    EXPECT_EQ(client_->DownloadFile(server_.Url(L"/pkg.bin"), save_, nullptr, 0, nullptr), -1);
+    EXPECT_EQ(client_->GetLastError(), L"[404]Nope");
+
+    TDownloadRecorder recorder;
+    EXPECT_EQ(Run(recorder), -1);
+    EXPECT_EQ(recorder.States(), "S F N");
+    EXPECT_EQ(client_->GetLastError(), recorder.First(dsFail)->Msg);
+    EXPECT_EQ(client_->GetLastError().rfind(L"获取下载包信息失败", 0), 0u);
+}
+
+TEST_F(ScriptedDownload, SavePathProblemsAreReportedBeforeAnyRequest) {
+    TDownloadRecorder empty;
+    EXPECT_EQ(client_->DownloadFile(server_.Url(L"/pkg.bin"), L"", empty.Handler(), 0, nullptr), -1);
+    EXPECT_EQ(empty.States(), "F");
+    EXPECT_EQ(empty.Seen[0].Msg, L"下载保存路径为空！");
+
+    TDownloadRecorder bare;
+    EXPECT_EQ(client_->DownloadFile(server_.Url(L"/pkg.bin"), L"pkg.bin", bare.Handler(), 0, nullptr), -1);
+    EXPECT_EQ(bare.States(), "E");
+    EXPECT_TRUE(server_.Requests().empty());
+
+    const std::string body = testsrv::PatternBody(100);
+    server_.Add(File(body), IsHead());
+    server_.Add(File(body), IsGet());
+    save_ = dir_ + L"a\\b\\pkg.bin";
+    TDownloadRecorder nested;
+    EXPECT_EQ(Run(nested), 0) << "missing folders are created";
+    EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+}  // namespace
