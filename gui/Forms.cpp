@@ -34,6 +34,38 @@ void TForm::CreateParams(TCreateParams& params) {
     params.WndParent = Application.Handle();
 }
 
+void TForm::CreateWnd() {
+    TWinControl::CreateWnd();
+    ApplyLayeredAttributes();
+}
+
+TWindowState TForm::WindowState() const {
+    if (!HandleAllocated()) return wsNormal;
+    HWND window = const_cast<TForm*>(this)->Handle();
+    if (IsIconic(window)) return wsMinimized;
+    return IsZoomed(window) ? wsMaximized : wsNormal;
+}
+
+void TForm::SetTransparentColor(bool on, TColor value) {
+    transparentColor_ = on;
+    transparentColorValue_ = value;
+    ApplyLayeredAttributes();
+}
+
+void TForm::SetAlphaBlend(bool on, BYTE value) {
+    alphaBlend_ = on;
+    alphaBlendValue_ = value;
+    ApplyLayeredAttributes();
+}
+
+void TForm::ApplyLayeredAttributes() {
+    if (!HandleAllocated() || !(transparentColor_ || alphaBlend_)) return;
+    HWND window = Handle();
+    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    DWORD flags = (transparentColor_ ? LWA_COLORKEY : 0) | (alphaBlend_ ? LWA_ALPHA : 0);
+    SetLayeredWindowAttributes(window, ColorToRGB(transparentColorValue_), alphaBlend_ ? alphaBlendValue_ : 255, flags);
+}
+
 RECT TForm::ClientRect() const {
     RECT frame{0, 0, 0, 0};
     DWORD style = borderStyle_ == bsNone ? WS_POPUP : borderStyle_ == bsSizeable ? WS_OVERLAPPEDWINDOW : WS_CAPTION;

@@ -13,6 +13,7 @@ namespace gui {
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
 enum TFormStyle { fsNormal, fsStayOnTop };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 
@@ -34,6 +35,15 @@ public:
     // The window size for a client area of this size, under the border style.
     void SetClientSize(int width, int height);
     RECT ClientRect() const override;
+
+    TWindowState WindowState() const;
+    // Layered-window attributes: a colour key and a constant alpha, applied when either is on.
+    bool TransparentColor() const { return transparentColor_; }
+    TColor TransparentColorValue() const { return transparentColorValue_; }
+    void SetTransparentColor(bool on, TColor value);
+    bool AlphaBlend() const { return alphaBlend_; }
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlend(bool on, BYTE value);
 
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
@@ -66,9 +76,15 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void WndProc(TMessage& message) override;
 
 private:
+    void ApplyLayeredAttributes();
+    bool transparentColor_ = false;
+    TColor transparentColorValue_ = clNone;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
     bool keyPreview_ = false;

@@ -252,6 +252,8 @@ bool TWinControl::ReflectToChild(TMessage& m) {
 void TWinControl::WMWindowPosChanged(TMessage& m) {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
     if ((pos->flags & SWP_NOMOVE) && (pos->flags & SWP_NOSIZE)) return;
+    // A minimised window's rectangle is the icon's; the layout keeps the restored size.
+    if (IsIconic(handle_)) return;
     RECT r;
     GetWindowRect(handle_, &r);
     if (Parent() && Parent()->HandleAllocated()) MapWindowPoints(HWND_DESKTOP, Parent()->Handle(), reinterpret_cast<POINT*>(&r), 2);

@@ -199,3 +199,16 @@ TEST_F(ControlTree, FreeingAComponentTellsItsWatchers) {
     EXPECT_EQ(watcher.gone, freed);
     EXPECT_EQ(form->ControlCount(), 0u) << "a freed control leaves its parent";
 }
+
+TEST_F(ControlTree, ScreenPaintOfADoubleBufferedWindowShowsBackgroundAndChildren) {
+    form->SetDoubleBuffered(true);
+    SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    form->Repaint();
+    probe->fill = clBlue;
+    probe->Repaint();
+    DibSection shot(200, 100, 32);
+    WindowDc screen(Window());
+    BitBlt(shot.Dc(), 0, 0, 200, 100, screen.Get(), 0, 0, SRCCOPY);
+    EXPECT_EQ(shot.PixelAt(5, 5), RGB(255, 255, 255));
+    EXPECT_EQ(shot.PixelAt(60, 30), RGB(0, 0, 255));
+}
