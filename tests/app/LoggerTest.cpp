@@ -1,0 +1,164 @@
+#include "app/f_Logger.h"
+
+#include "gui/SysUtils.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+SYSTEMTIME g_now;
+
+SYSTEMTIME FakeClock() { return g_now; }
+
+void SetNow(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
+    g_now = SYSTEMTIME{};
+    g_now.wYear = year;
+    g_now.wMonth = month;
+    g_now.wDay = day;
+    g_now.wHour = hour;
+    g_now.wMinute = minute;
+    g_now.wSecond = second;
+    g_now.wMilliseconds = ms;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out << bytes;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+const std::string kExeStem = sys::ToAnsi(sys::ChangeFileExt(sys::ExtractFileName(sys::ExeFileName()), L""));
+
+class LoggerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = testenv::MakeScratchDir(sys::FromAnsi(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        SetNow(2026, 12, 7, 9, 5, 3, 42);
+    }
+
+    std::wstring FileOfDay(const wchar_t* yyyymmdd) const {
+        return dir_ + sys::FromAnsi(kExeStem) + L"_" + yyyymmdd + L".log";
+    }
+
+    std::wstring dir_;
+};
+
+}  // namespace
+
+TEST_F(LoggerTest, LineIsGbkTimeTagMessageCrLfInAFileNamedAfterExeAndDay) {
+    {
+        TLogger logger(nullptr, dir_, FakeClock);
+        logger.WriteLog(sys::ToAnsi(L"下载失败dsFail：无法连接"), llInformation);
+        EXPECT_EQ(logger.LogFileName(), sys::FromAnsi(kExeStem) + L"_20261207.log");
+    }
+    const std::string expected = "09:05:03.042 [Information] " + sys::ToAnsi(L"下载失败dsFail：无法连接") + "\r\n";
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")), expected);
+}
+
+TEST_F(LoggerTest, LevelsChooseTheTagAndNegativeLevelsStayOutOfTheFile) {
+    TLogger logger(nullptr, dir_, FakeClock);
+    logger.WriteLog(L"宽", llInformation);
+    logger.WriteLog(std::string("n"), llNotice);
+    logger.WriteLog(std::string("w"), llWarning);
+    logger.WriteLog(std::string("e"), llError);
+    logger.WriteLog(std::string("seven"), 7);
+    logger.WriteLog(std::string("hidden"), -1);
+    SetNow(2026, 12, 7, 23, 0, 0, 5);
+    logger.WriteLog(std::string("late"), 4);
+
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")),
+              "09:05:03.042 [Information] " + sys::ToAnsi(L"宽") + "\r\n"
+              "09:05:03.042 [Notice] n\r\n"
+              "09:05:03.042 [Warning] w\r\n"
+              "09:05:03.042 [Error] e\r\n"
+              "09:05:03.042 seven\r\n"
+              "23:00:00.005 late\r\n");
+}
+
+TEST_F(LoggerTest, AppendsToTheDaysFileOfAnEarlierRun) {
+    WriteBytes(FileOfDay(L"20261207"), "08:00:00.000 [Information] old\r\n");
+    {
+        TLogger logger(nullptr, dir_, FakeClock);
+        logger.WriteLog(std::string("new"), llInformation);
+    }
+    TLogger again(nullptr, dir_, FakeClock);
+    again.WriteLog(std::string("newer"), llInformation);
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")),
+              "08:00:00.000 [Information] old\r\n"
+              "09:05:03.042 [Information] new\r\n"
+              "09:05:03.042 [Information] newer\r\n");
+}
+
+TEST_F(LoggerTest, KeepsTheFirstDaysFileAcrossMidnight) {
+    TLogger logger(nullptr, dir_, FakeClock);
+    SetNow(2026, 12, 31, 23, 59, 59, 990);
+    logger.WriteLog(std::string("before"), llInformation);
+    SetNow(2027, 1, 1, 0, 0, 0, 10);
+    logger.WriteLog(std::string("after"), llInformation);
+
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261231")),
+              "23:59:59.990 [Information] before\r\n"
+              "00:00:00.010 [Information] after\r\n");
+    EXPECT_FALSE(FileExists(FileOfDay(L"20270101")));
+}
+
+TEST_F(LoggerTest, MessageIsCutAtNulButItsLineStillEnds) {
+    TLogger logger(nullptr, dir_, FakeClock);
+    logger.WriteLog(std::string("kept\0dropped", 12), llInformation);
+    logger.WriteLog(std::string("\0all gone", 9), llError);
+    logger.WriteLog(std::string("next"), llInformation);
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")),
+              "09:05:03.042 [Information] kept\r\n"
+              "09:05:03.042 [Error] \r\n"
+              "09:05:03.042 [Information] next\r\n");
+}
+
+TEST_F(LoggerTest, FolderThatCannotBeMadeRefusesConstruction) {
+    const std::wstring file = dir_ + L"plain.txt";
+    WriteBytes(file, "x");
+    for (const std::wstring& bad : {file + L"\\Log\\", file + L"\\", std::wstring(L"Q:\\nowhere\\Log\\")}) {
+        try {
+            TLogger logger(nullptr, bad, FakeClock);
+            ADD_FAILURE() << "constructed with " << sys::ToAnsi(bad);
+        } catch (const sys::Exception& e) {
+            EXPECT_EQ(e.Message(), L"日志路径错误，日志类对象不能被创建");
+        }
+    }
+}
+
+TEST_F(LoggerTest, MakesMissingParentsAndDefaultsToTheExeFolderForABlankArgument) {
+    TLogger nested(nullptr, dir_ + L"a\\b\\c\\", FakeClock);
+    EXPECT_TRUE(sys::DirectoryExists(dir_ + L"a\\b\\c"));
+
+    TLogger blank(nullptr, L" \t ", FakeClock);
+    EXPECT_EQ(blank.LogDir(), sys::ExtractFilePath(sys::ExeFileName()) + L"Tallyvo\\Log\\");
+    EXPECT_TRUE(sys::DirectoryExists(blank.LogDir()));
+}
+
+// Two loggers on one folder stand for two processes: the sharing modes are per handle.
+TEST_F(LoggerTest, NewFileIsHeldExclusivelyUntilItsOwnerReopensItSharedAndARefusedWriteIsRetried) {
+    TLogger first(nullptr, dir_, FakeClock);
+    TLogger second(nullptr, dir_, FakeClock);
+    first.WriteLog(std::string("one"), llInformation);
+    EXPECT_THROW(second.WriteLog(std::string("refused"), llInformation), sys::EInOutError);
+    EXPECT_EQ(second.LogFileName(), first.LogFileName());
+    first.WriteLog(std::string("two"), llInformation);
+    second.WriteLog(std::string("three"), llInformation);
+    first.WriteLog(std::string("four"), llInformation);
+    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")),
+              "09:05:03.042 [Information] one\r\n"
+              "09:05:03.042 [Information] two\r\n"
+              "09:05:03.042 [Information] three\r\n"
+              "09:05:03.042 [Information] four\r\n");
+}
