@@ -14,8 +14,9 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TForm::~TForm() {
-    BeginDestroy();
+    // OnDestroy may still use the components, so it runs before they are freed.
     if (OnDestroy) OnDestroy(this);
+    BeginDestroy();
     if (Application.MainForm() == this) Application.SetMainForm(nullptr);
 }
 

@@ -30,7 +30,12 @@ void HandleWindowException(const std::exception& error) {
         text = sys::FromAnsi(error.what());
     }
     OutputDebugStringW(text.c_str());
-    if (Application.OnException) Application.OnException(error);
+    // The hook runs inside a catch at a window procedure; nothing may leave it either.
+    try {
+        if (Application.OnException) Application.OnException(error);
+    } catch (...) {
+        OutputDebugStringW(L"Application.OnException raised");
+    }
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -61,6 +66,9 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
 TWinControl::~TWinControl() {
     BeginDestroy();
     while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+    // A companion that hooked WindowProc may be gone already; the window's last messages must
+    // not reach it.
+    WindowProc = [this](TMessage& m) { WndProc(m); };
     DestroyHandle();
 }
 
@@ -87,9 +95,6 @@ HWND TWinControl::Handle() {
 
 void TWinControl::DestroyHandle() {
     if (!handle_) return;
-    // Restoring the default procedure first: a companion that hooked WindowProc may already be
-    // gone, and the window's last messages must not reach it.
-    WindowProc = [this](TMessage& m) { WndProc(m); };
     DestroyWindow(handle_);
     if (handle_) UnbindWindow();
 }
