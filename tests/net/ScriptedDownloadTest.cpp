@@ -164,6 +164,32 @@ TEST_F(ScriptedDownload, StallPastTheTimeoutFailsTheRun) {
     }
 }
 
+// A pause of over a second inside the body closes one measuring window: that chunk is notified
+// with the window's rate, and with -1 as remaining time when the server announced no length.
+TEST_F(ScriptedDownload, MeasuringWindowGivesRateAndRemainingTime) {
+    const std::string body = testsrv::PatternBody(1000);
+    for (bool announced : {true, false}) {
+        testsrv::ScriptedResponse slow = File(body);
+        slow.sendContentLength = announced;
+        slow.stallAtByte = 200;
+        slow.stallMidBodyMs = 1300;
+        server_.Add(File(body), IsHead());
+        server_.Add(slow, IsGet());
+        TDownloadRecorder recorder;
+        ASSERT_EQ(Run(recorder), 0) << announced;
+        ASSERT_EQ(recorder.States(), "S P P P N") << announced;
+        const THttpDownloadInfo& periodic = recorder.Seen[2];
+        EXPECT_EQ(periodic.Downloaded, 1000);
+        EXPECT_GT(periodic.Speed, 500);
+        EXPECT_LT(periodic.Speed, 1000);
+        EXPECT_EQ(periodic.RemainingMs, announced ? 0 : -1);
+        EXPECT_EQ(periodic.RemainingText, announced ? "00:00:00" : "--:--:--");
+        EXPECT_EQ(recorder.Seen[3].Speed, periodic.Speed) << "the end of data repeats the last figures";
+        EXPECT_EQ(recorder.Seen[4].Speed, 0);
+        DeleteFileW(save_.c_str());
+    }
+}
+
 TEST_F(ScriptedDownload, SizeLimitAppliesOnlyWhenResumable) {
     const std::string body = testsrv::PatternBody(1000);
     client_->SetMaxFileSize(999);
