@@ -186,6 +186,8 @@ protected:
     virtual void ApplyBounds(int left, int top, int width, int height);
     void RequestAlign();
     void UpdateAnchorBase();
+    // The release that follows is not a click (a control that decides clicks itself).
+    void CancelClick() { clicked_ = false; }
     void ApplyAnchors(int parentWidth, int parentHeight);
     bool IsWindowed() const { return windowed_; }
     bool windowed_ = false;

@@ -103,7 +103,8 @@ void TWinControl::CreateParams(TCreateParams& params) {
     params.Caption = Caption();
     params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     if (Parent()) params.Style |= WS_CHILD;
-    if (Visible() && (!Parent() || Parent()->Visible())) params.Style |= WS_VISIBLE;
+    // A child's own flag: Windows hides it with a hidden parent and shows it again with it.
+    if (Visible()) params.Style |= WS_VISIBLE;
     if (!Enabled()) params.Style |= WS_DISABLED;
     if (tabStop_) params.Style |= WS_TABSTOP;
     params.X = Left();
@@ -390,6 +391,12 @@ void TWinControl::SetVisible(bool visible) {
         showing_ = nowShowing;
         SendMessageW(handle_, CM_SHOWINGCHANGED, 0, 0);
     }
+}
+
+RECT TWinControl::ClientRect() const {
+    RECT r;
+    if (handle_ && GetClientRect(handle_, &r)) return r;
+    return TControl::ClientRect();
 }
 
 bool TWinControl::Showing() const {

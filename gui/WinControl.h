@@ -75,6 +75,7 @@ public:
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
 
     void SetBounds(int left, int top, int width, int height) override;
+    RECT ClientRect() const override;  // the window's client area once it has one
     void SetVisible(bool visible) override;
     bool Showing() const override;
     void SetEnabled(bool enabled) override;

@@ -116,3 +116,16 @@ TEST_F(SystemClass, CanvasOutsideAPaintDrawsOnTheWindowAndIsGivenBack) {
     BitBlt(shot.Dc(), 0, 0, 20, 20, screen.Get(), 0, 0, SRCCOPY);
     EXPECT_EQ(shot.PixelAt(10, 10), RGB(255, 0, 0));
 }
+
+TEST_F(SystemClass, ChildrenMadeUnderAHiddenParentShowWithIt) {
+    auto* page = New<Painter>(form);
+    page->Hide();
+    page->SetParent(form);
+    auto* inside = New<Edit>(form);
+    inside->SetParent(page);
+    page->HandleNeeded();
+    EXPECT_FALSE(IsWindowVisible(inside->Handle()));
+    page->Show();
+    EXPECT_TRUE(IsWindowVisible(inside->Handle()));
+    EXPECT_TRUE(inside->Showing());
+}
