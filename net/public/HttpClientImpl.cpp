@@ -84,7 +84,8 @@ std::string ReadBody(IStream* body) {
     if (!body) return {};
     STATSTG stat{};
     if (FAILED(body->Stat(&stat, STATFLAG_DEFAULT)))
-        throw sys::Exception(L"Assertion failure (public\\HttpClientImpl, line 1638)");
+        throw sys::Exception(L"Assertion failure (public\\HttpClientImpl): "
+                             L"IStream::Stat of the request body failed");
     if (stat.pwcsName) CoTaskMemFree(stat.pwcsName);
     std::string bytes;
     if (stat.cbSize.QuadPart == 0) return bytes;
@@ -215,6 +216,31 @@ bool THttpClient::ParseURL(const std::wstring& url, TURLParts& parts) {
     return true;
 }
 
+// The internet handle for the access type; a named proxy's credentials stand in for those the
+// URL does not carry. Any other access type opens nothing.
+void THttpClient::OpenInternet(TInternetHandle& internet, std::string& user, std::string& password) const {
+    const std::string agent = sys::ToAnsi(FAgent);
+    if (FAccessType == 0) {
+        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    } else if (FAccessType == 1) {
+        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    } else if (FAccessType == 2) {
+        const std::string proxy = sys::ToAnsi(FProxy);
+        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
+        if (!internet) return;
+        const std::string proxyUser = sys::ToAnsi(FProxyUser);
+        const std::string proxyPassword = sys::ToAnsi(FProxyPassword);
+        if (!proxyUser.empty()) {
+            SetInternetOption(internet.Get(), INTERNET_OPTION_USERNAME, proxyUser);
+            if (user.empty()) user = proxyUser;
+        }
+        if (!proxyPassword.empty()) {
+            SetInternetOption(internet.Get(), INTERNET_OPTION_PASSWORD, proxyPassword);
+            if (password.empty()) password = proxyPassword;
+        }
+    }
+}
+
 bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnection& connection,
                                          std::wstring& errorText) {
     errorText.clear();
@@ -236,27 +262,7 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
         connection.Https = CompareStringOrdinal(parts.SchemeName.c_str(), -1, L"https", -1, TRUE) == CSTR_EQUAL;
         std::string user = sys::ToAnsi(parts.UserName);
         std::string password = sys::ToAnsi(parts.Password);
-        const std::string agent = sys::ToAnsi(FAgent);
-        if (FAccessType == 0) {
-            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-        } else if (FAccessType == 1) {
-            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        } else if (FAccessType == 2) {
-            const std::string proxy = sys::ToAnsi(FProxy);
-            connection.Internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
-            if (connection.Internet) {
-                const std::string proxyUser = sys::ToAnsi(FProxyUser);
-                const std::string proxyPassword = sys::ToAnsi(FProxyPassword);
-                if (!proxyUser.empty()) {
-                    SetInternetOption(connection.Internet.Get(), INTERNET_OPTION_USERNAME, proxyUser);
-                    if (user.empty()) user = proxyUser;
-                }
-                if (!proxyPassword.empty()) {
-                    SetInternetOption(connection.Internet.Get(), INTERNET_OPTION_PASSWORD, proxyPassword);
-                    if (password.empty()) password = proxyPassword;
-                }
-            }
-        }
+        OpenInternet(connection.Internet, user, password);
         if (!connection.Internet) {
             errorText = L"打开一个Internet连接失败:" + LastSystemMessage();
             return false;

@@ -123,6 +123,7 @@ public:
 private:
     ~THttpClient() = default;
 
+    void OpenInternet(TInternetHandle& internet, std::string& user, std::string& password) const;
     void ApplyTimeouts(HINTERNET handle) const;
     bool SendAttempt(HINTERNET request, std::string& body);
     bool PerformRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,

@@ -240,7 +240,8 @@ bool TDownloadRun::SendGet() {
     }
     if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
         const DWORD code = ::GetLastError();
-        if (FClient.GetLastError().empty()) FClient.SetLastErrorText(FailureText(L"发送下载请求失败", code));
+        if (FClient.GetLastError().empty())
+            FClient.SetLastErrorText(FailureText(L"发送下载请求失败", code));
         Fail(FClient.GetLastError());
         return false;
     }
@@ -337,10 +338,12 @@ bool TDownloadRun::ReadLoop() {
 void TDownloadRun::MeasureWindow(uint64_t elapsed) {
     const double ms = static_cast<double>(elapsed);
     const double bytes = static_cast<double>(FWindowBytes);
-    if (Total() > 0 && Downloaded() <= Total())
-        FRemaining = static_cast<int64_t>(std::nearbyint(static_cast<double>(Total() - Downloaded()) / bytes * ms));
-    else
+    if (Total() > 0 && Downloaded() <= Total()) {
+        const double left = static_cast<double>(Total() - Downloaded());
+        FRemaining = static_cast<int64_t>(std::nearbyint(left / bytes * ms));
+    } else {
         FRemaining = -1;
+    }
     FSpeed = static_cast<int64_t>(std::nearbyint(bytes / ms * 1000.0));
     FWindowBytes = 0;
     FWindowStart = 0;
@@ -362,9 +365,9 @@ void TDownloadRun::Finish() {
     FFinishing = true;
     FTempFile.Reset();
     FRequest.Reset();
-    if (FResult == 0 && !FUpToDate && CompareStringOrdinal(FTempName.c_str(), -1, FSavePath.c_str(), -1, TRUE) != CSTR_EQUAL &&
-        FileExistsEx(FTempName))
-        MoveIntoPlace();
+    const bool samePath =
+        CompareStringOrdinal(FTempName.c_str(), -1, FSavePath.c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (FResult == 0 && !FUpToDate && !samePath && FileExistsEx(FTempName)) MoveIntoPlace();
     Notify(dsFinish, Downloaded(), Total(), std::wstring(), 0, 0);
 }
 
