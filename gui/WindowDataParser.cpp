@@ -329,6 +329,7 @@ private:
             value.Text = ParseStringSum();
             return value;
         case TokenKind::Identifier:
+            if (AtKeyword(L"end") || AtKeyword(L"object")) break;
             return ParseIdentifierValue(value);
         case TokenKind::Symbol:
             if (AtSymbol(L'[')) return ParseSet(value);
@@ -371,6 +372,7 @@ private:
             return value;
         }
         for (;;) {
+            if (AtKeyword(L"end") || AtKeyword(L"object")) throw ErrorAtToken(L"set element expected");
             value.Items.push_back(ExpectPlainIdentifier(L"set element"));
             if (AtSymbol(L']')) break;
             ExpectSymbol(L',');
