@@ -109,4 +109,123 @@ void TLabel::Paint() {
     canvas.Brush.SetStyle(bsSolid);
 }
 
+TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
+    // The button decides clicks itself (BN_CLICKED, keyboard included) and captures the mouse.
+    SetControlStyle(ControlStyle() & ~(csClickEvents | csCaptureMouse));
+    SetTabStop(true);
+    SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.SystemClass = L"BUTTON";
+    params.ClassName = L"CheckBox";
+    params.Style |= BS_AUTOCHECKBOX;
+}
+
+bool TCheckBox::Checked() const {
+    if (!HandleAllocated()) return checked_;
+    return SendMessageW(const_cast<TCheckBox*>(this)->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TCheckBox::SetChecked(bool on) {
+    checked_ = on;
+    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::WndProc(TMessage& m) {
+    if (m.Msg == WM_CREATE) {
+        TWinControl::WndProc(m);
+        SendMessageW(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+        return;
+    }
+    if (m.Msg == CN_BASE + WM_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+        checked_ = Checked();
+        Click();
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 185, 89);
+}
+
+void TMemo::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.SystemClass = L"EDIT";
+    params.ClassName = L"Memo";
+    params.Style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (readOnly_ ? ES_READONLY : 0);
+    if (horizontalBar_) params.Style |= WS_HSCROLL;
+    else params.Style |= ES_AUTOHSCROLL;
+    if (verticalBar_) params.Style |= WS_VSCROLL;
+    params.Caption.clear();
+}
+
+namespace {
+
+// The edit box breaks lines only at CR LF.
+std::wstring WithCrLf(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void TMemo::CreateWnd() {
+    TWinControl::CreateWnd();
+    if (HandleAllocated()) SetWindowTextW(Handle(), WithCrLf(text_).c_str());
+}
+
+std::wstring TMemo::Text() const {
+    if (!HandleAllocated()) return text_;
+    HWND window = const_cast<TMemo*>(this)->Handle();
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+void TMemo::SetText(const std::wstring& text) {
+    text_ = text;
+    if (HandleAllocated()) SetWindowTextW(Handle(), WithCrLf(text_).c_str());
+}
+
+void TMemo::SetReadOnly(bool on) {
+    readOnly_ = on;
+    if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, on ? TRUE : FALSE, 0);
+}
+
+void TMemo::SetScrollBars(bool horizontal, bool vertical) {
+    horizontalBar_ = horizontal;
+    verticalBar_ = vertical;
+    if (!HandleAllocated()) return;
+    text_ = Text();
+    DestroyHandle();
+    if (Parent() && Parent()->HandleAllocated()) HandleNeeded();
+}
+
+void TMemo::WndProc(TMessage& m) {
+    if (m.Msg == CN_BASE + WM_COMMAND && HIWORD(m.WParam) == EN_CHANGE) {
+        if (OnChange) OnChange(this);
+        return;
+    }
+    // A read-only box paints like a normal one: white, not the grey of a disabled edit.
+    if (m.Msg == CN_BASE + WM_CTLCOLORSTATIC || m.Msg == CN_BASE + WM_CTLCOLOREDIT) {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        SetTextColor(dc, ColorToRGB(Font().Color()));
+        SetBkColor(dc, ColorToRGB(Color()));
+        SetDCBrushColor(dc, ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
 }  // namespace gui

@@ -1,6 +1,9 @@
 #pragma once
-// The static text control: a windowless caption that can be transparent and size itself.
-#include "gui/Controls.h"
+// The standard controls: the static text (a windowless caption that can be transparent and size
+// itself), the check box and the multi-line text box over the system classes.
+#include "gui/WinControl.h"
+
+#include <string>
 
 namespace gui {
 
@@ -40,6 +43,45 @@ private:
     TAlignment alignment_ = taLeftJustify;
     TTextLayout layout_ = tlTop;
     bool showAccelChar_ = true;
+};
+
+// An auto check box over the system "BUTTON" class; OnClick fires when the user toggles it.
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* owner);
+    bool Checked() const;
+    void SetChecked(bool on);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
+
+private:
+    bool checked_ = false;
+};
+
+// A multi-line text box over the system "EDIT" class: read-only when asked, with scroll bars.
+class TMemo : public TWinControl {
+public:
+    explicit TMemo(TComponent* owner);
+    std::wstring Text() const;
+    // Line breaks may be LF or CR LF; the box shows each line on its own.
+    void SetText(const std::wstring& text);
+    void Clear() { SetText(L""); }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool on);
+    void SetScrollBars(bool horizontal, bool vertical);
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& message) override;
+
+private:
+    std::wstring text_;
+    bool readOnly_ = false;
+    bool horizontalBar_ = false, verticalBar_ = false;
 };
 
 }  // namespace gui

@@ -1,0 +1,113 @@
+#include "GuiTestSupport.h"
+
+#include "gui/ComCtrls.h"
+#include "gui/StdCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace gui;
+
+namespace {
+
+class PagesAndInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = guitest::MakeForm(620, 416);
+        form->Show();
+    }
+    void TearDown() override { Application.FreeComponent(form); }
+    TPageControl* MakePages(int count) {
+        auto* pc = New<TPageControl>(form);
+        pc->SetParent(form);
+        pc->SetBounds(0, 241, 620, 175);
+        for (int i = 0; i < count; ++i) {
+            auto* sheet = New<TTabSheet>(form);
+            sheet->SetCaption(L"TS" + std::to_wstring(i + 1));
+            sheet->SetPageControl(pc);
+        }
+        return pc;
+    }
+    TForm* form = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PagesAndInput, OnePageShowsAtATimeAndItsOnShowFires) {
+    TPageControl* pc = MakePages(3);
+    ASSERT_EQ(pc->PageCount(), 3);
+    EXPECT_EQ(pc->ActivePageIndex(), 0) << "the first page is active until told otherwise";
+    int shows = 0, hides = 0;
+    pc->Page(1)->OnShow = [&](TObject*) { ++shows; };
+    pc->Page(0)->OnHide = [&](TObject*) { ++hides; };
+    pc->SetActivePage(pc->Page(1));
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(hides, 1);
+    EXPECT_FALSE(pc->Page(0)->Visible());
+    EXPECT_TRUE(pc->Page(1)->Showing());
+    EXPECT_TRUE(IsWindowVisible(pc->Page(1)->Handle()));
+    EXPECT_FALSE(IsWindowVisible(pc->Page(2)->Handle()));
+    pc->SetActivePage(pc->Page(1));
+    EXPECT_EQ(shows, 1) << "the active page again changes nothing";
+}
+
+TEST_F(PagesAndInput, HiddenTabsGiveThePagesTheWholeControl) {
+    TPageControl* pc = MakePages(3);
+    EXPECT_EQ(pc->Page(0)->Top(), TPageControl::kTabHeight);
+    for (int i = 0; i < pc->PageCount(); ++i) pc->Page(i)->SetTabVisible(false);
+    EXPECT_EQ(pc->Page(0)->Top(), 0);
+    EXPECT_EQ(pc->Page(2)->Height(), 175);
+    EXPECT_EQ(pc->Page(2)->Width(), 620);
+    RECT tab = pc->TabRect(1);
+    EXPECT_TRUE(IsRectEmpty(&tab));
+    pc->SetActivePageIndex(2);
+    EXPECT_EQ(pc->ActivePage(), pc->Page(2)) << "a page without a tab is still reached from code";
+}
+
+TEST_F(PagesAndInput, ClickingAVisibleTabSelectsItsPage) {
+    TPageControl* pc = MakePages(2);
+    RECT tab = pc->TabRect(1);
+    ASSERT_FALSE(IsRectEmpty(&tab));
+    guitest::SendMouse(pc->Handle(), WM_LBUTTONDOWN, tab.left + 2, tab.top + 2, MK_LBUTTON);
+    guitest::SendMouse(pc->Handle(), WM_LBUTTONUP, tab.left + 2, tab.top + 2);
+    EXPECT_EQ(pc->ActivePageIndex(), 1);
+}
+
+TEST_F(PagesAndInput, FreeingTheActivePageActivatesTheFirstRemaining) {
+    TPageControl* pc = MakePages(3);
+    pc->SetActivePageIndex(1);
+    form->FreeComponent(pc->Page(1));
+    EXPECT_EQ(pc->PageCount(), 2);
+    EXPECT_EQ(pc->ActivePageIndex(), 0);
+}
+
+TEST_F(PagesAndInput, CheckBoxKeepsItsStateBeforeAndAfterItsWindowAndReportsClicks) {
+    auto* box = New<TCheckBox>(form);
+    box->SetChecked(true);
+    box->SetParent(form);
+    EXPECT_EQ(SendMessageW(box->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    int clicks = 0;
+    box->OnClick = [&](TObject*) { ++clicks; };
+    SendMessageW(box->Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(box->Checked());
+    EXPECT_EQ(clicks, 1);
+    box->SetChecked(true);
+    EXPECT_EQ(clicks, 1) << "setting the state from code is not a click";
+}
+
+TEST_F(PagesAndInput, MemoShowsEachLineAndStaysReadOnly) {
+    auto* memo = New<TMemo>(form);
+    memo->SetParent(form);
+    memo->SetReadOnly(true);
+    memo->SetScrollBars(true, true);
+    memo->SetText(L"第一行\n第二行");
+    EXPECT_EQ(SendMessageW(memo->Handle(), EM_GETLINECOUNT, 0, 0), 2);
+    EXPECT_TRUE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(GetWindowLongW(memo->Handle(), GWL_STYLE) & WS_VSCROLL);
+    memo->SetFocus();
+    SendMessageW(memo->Handle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(memo->Text(), L"第一行\r\n第二行");
+    memo->Clear();
+    EXPECT_EQ(memo->Text(), L"");
+}
