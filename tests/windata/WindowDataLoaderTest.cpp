@@ -1,0 +1,219 @@
+#include "gui/WindowDataLoader.h"
+#include "tests/windata/WindowDataTestClasses.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using gui::EWindowDataError;
+using gui::TWindowDataBindings;
+
+namespace {
+
+// A control that names another one, possibly written further down, as ActivePage does.
+class TTestLink : public gui::TGraphicControl {
+public:
+    using gui::TGraphicControl::TGraphicControl;
+    gui::TComponent* Buddy = nullptr;
+};
+
+void RegisterTestClasses() {
+    windatatest::RegisterTestPicture();
+    gui::RegisterWindowDataClass(
+        L"TTestLink", L"TGraphicControl", gui::FactoryOf<TTestLink>(),
+        gui::TPropertyTable<TTestLink>()
+            .Add(L"Buddy", [](TTestLink& link, const gui::TWindowDataValue& value, gui::TWindowDataReader& reader) {
+                reader.Fixup([&link, value, &reader] { link.Buddy = &reader.ComponentNamed(value); });
+            })
+            .Entries());
+}
+
+struct Handlers {
+    int clicks = 0;
+    gui::TObject* lastSender = nullptr;
+    void Click(gui::TObject* sender) {
+        ++clicks;
+        lastSender = sender;
+    }
+    void MouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {}
+};
+
+class WindowDataLoad : public ::testing::Test {
+protected:
+    void SetUp() override { RegisterTestClasses(); }
+
+    TWindowDataBindings Bindings() {
+        return {gui::Handler(L"SharedClick", &handlers, &Handlers::Click),
+                gui::Handler(L"MouseDownHandler", &handlers, &Handlers::MouseDown)};
+    }
+
+    void Load(const std::string& text, const TWindowDataBindings& bindings) {
+        gui::LoadWindowDataText(*form, text, L"t.dfm", bindings);
+    }
+    void Load(const std::string& text) { Load(text, Bindings()); }
+
+    EWindowDataError ErrorOf(const std::string& text, const TWindowDataBindings& bindings) {
+        form = std::make_unique<gui::TForm>(nullptr);
+        try {
+            Load(text, bindings);
+        } catch (const EWindowDataError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "loaded without error:\n" << text;
+        return EWindowDataError(L"", 0, L"", L"");
+    }
+    EWindowDataError ErrorOf(const std::string& text) { return ErrorOf(text, Bindings()); }
+
+    gui::TComponent* Named(const wchar_t* name) { return form->FindComponent(name); }
+
+    Handlers handlers;
+    std::unique_ptr<gui::TForm> form = std::make_unique<gui::TForm>(nullptr);
+};
+
+// One child of the form with the given class and property lines.
+std::string Child(const std::string& cls, const std::string& properties) {
+    return "object f: TForm\n  object c: " + cls + "\n" + properties + "  end\nend\n";
+}
+
+}  // namespace
+
+TEST_F(WindowDataLoad, EveryFaultNamesFileLineAndName) {
+    const struct {
+        std::string text;
+        int line;
+        std::wstring what;
+        std::wstring name;
+    } cases[] = {
+        {Child("TNoSuchThing", ""), 2, L"unknown class", L"TNoSuchThing"},
+        {Child("TControl", ""), 2, L"class not creatable", L"TControl"},
+        {Child("TForm", ""), 2, L"class not creatable", L"TForm"},
+        {Child("TWinControl", "    Left = 1\n    Colour = clRed\n"), 4, L"unknown property of TWinControl", L"Colour"},
+        {Child("TGraphicControl", "    TabOrder = 1\n"), 3, L"unknown property of TGraphicControl", L"TabOrder"},
+        {Child("TWinControl", "    Font.Colour = clRed\n"), 3, L"unknown property of TWinControl", L"Font.Colour"},
+        {"object f: TForm\n  Position = poDesigned\nend\n", 2, L"unknown property of TForm", L"Position"},
+        {Child("TTestPicture", "    Picture = NO_SUCH_PICTURE\n"), 3, L"unknown picture", L"NO_SUCH_PICTURE"},
+        {Child("TTestPicture", "    Picture = 'BTN_CLOSE'\n"), 3, L"bad value for Picture (picture name expected)", L"'BTN_CLOSE'"},
+        {Child("TGraphicControl", "    OnClick = NoSuchClick\n"), 3, L"unknown handler", L"NoSuchClick"},
+        {Child("TGraphicControl", "    OnClick = MouseDownHandler\n"), 3, L"handler of another event type", L"MouseDownHandler"},
+        {Child("TGraphicControl", "    OnClick = 'SharedClick'\n"), 3, L"bad value for OnClick (handler name expected)", L"'SharedClick'"},
+        {Child("TGraphicControl", "    Left = 'ten'\n"), 3, L"bad value for Left (integer expected)", L"'ten'"},
+        {Child("TGraphicControl", "    Width = 4294967296\n"), 3, L"bad value for Width (32-bit integer expected)", L"4294967296"},
+        {Child("TGraphicControl", "    Visible = 1\n"), 3, L"bad value for Visible (True or False expected)", L"1"},
+        {Child("TGraphicControl", "    Caption = Hello\n"), 3, L"bad value for Caption (quoted string expected)", L"Hello"},
+        {Child("TGraphicControl", "    Color = $100000000\n"), 3, L"bad value for Color (colour name or 32-bit colour value expected)", L"4294967296"},
+        {Child("TGraphicControl", "    Font.Charset = 256\n"), 3, L"bad value for Font.Charset (character set name or 0..255 expected)", L"256"},
+        {Child("TGraphicControl", "    Anchors = akLeft\n"), 3, L"bad value for Anchors (set expected)", L"akLeft"},
+        {Child("TTestLink", "    Buddy = nobody\n"), 3, L"unknown component", L"nobody"},
+        {"object f: TForm\n  object g: TGraphicControl\n    object h: TGraphicControl\n    end\n  end\nend\n", 3,
+         L"parent cannot hold controls", L"g"},
+        {"object f: TForm\n  object f: TGraphicControl\n  end\nend\n", 2, L"duplicate component name", L"f"},
+    };
+    for (const auto& c : cases) {
+        EWindowDataError e = ErrorOf(c.text);
+        EXPECT_EQ(e.FileName(), L"t.dfm") << c.text;
+        EXPECT_EQ(e.Line(), c.line) << c.text;
+        EXPECT_EQ(e.What(), c.what) << c.text;
+        EXPECT_EQ(e.Name(), c.name) << c.text;
+    }
+}
+
+TEST_F(WindowDataLoad, EnumerationFaultListsTheNamesThatWouldFit) {
+    EWindowDataError e = ErrorOf(Child("TGraphicControl", "    Align = alMiddle\n"));
+    EXPECT_EQ(e.Message(), L"t.dfm(3): bad value for Align (one of alNone, alTop, alBottom, alLeft, alRight, "
+                           L"alClient expected): alMiddle");
+    EWindowDataError set = ErrorOf(Child("TGraphicControl", "    Anchors = [akLeft, akUp]\n"));
+    EXPECT_EQ(set.Name(), L"[akLeft, akUp]");
+}
+
+TEST_F(WindowDataLoad, PictureDataThatIsNoPictureFailsAtItsLine) {
+    EWindowDataError e = ErrorOf(Child("TTestPicture", "    Picture = NOT_A_PICTURE\n"));
+    EXPECT_EQ(e.Line(), 3);
+    EXPECT_EQ(e.What().rfind(L"cannot set Picture (", 0), 0u) << e.What();
+    EXPECT_EQ(e.Name(), L"NOT_A_PICTURE");
+}
+
+TEST_F(WindowDataLoad, FieldsMustFindTheirComponentOfTheirClass) {
+    gui::TWinControl* panel = nullptr;
+    EWindowDataError missing = ErrorOf(Child("TWinControl", ""), {gui::Field(L"pnlMissing", panel)});
+    EXPECT_EQ(missing.What(), L"no component for the field");
+    EXPECT_EQ(missing.Name(), L"pnlMissing");
+
+    EWindowDataError wrong = ErrorOf("object f: TForm\n\n  object c: TGraphicControl\n  end\nend\n", {gui::Field(L"c", panel)});
+    EXPECT_EQ(wrong.Line(), 3);
+    EXPECT_EQ(wrong.What(), L"component of another class than its field");
+    EXPECT_EQ(panel, nullptr);
+
+    form = std::make_unique<gui::TForm>(nullptr);
+    Load(Child("TWinControl", ""), {gui::Field(L"C", panel)});
+    EXPECT_EQ(panel, Named(L"c"));
+}
+
+TEST_F(WindowDataLoad, OneHandlerServesSeveralControlsWithTheirOwnSender) {
+    Load("object f: TForm\n"
+         "  object a: TGraphicControl\n    OnClick = SharedClick\n  end\n"
+         "  object b: TGraphicControl\n    onclick = sharedclick\n  end\n"
+         "end\n");
+    auto* a = dynamic_cast<gui::TControl*>(Named(L"a"));
+    auto* b = dynamic_cast<gui::TControl*>(Named(L"b"));
+    ASSERT_TRUE(a && b);
+    a->Click();
+    EXPECT_EQ(handlers.lastSender, a);
+    b->Click();
+    EXPECT_EQ(handlers.lastSender, b);
+    EXPECT_EQ(handlers.clicks, 2);
+}
+
+TEST_F(WindowDataLoad, ReferencesResolveOnceTheWholeTreeExists) {
+    Load("object f: TForm\n"
+         "  object link: TTestLink\n    Buddy = later\n  end\n"
+         "  object self: TTestLink\n    Buddy = f\n  end\n"
+         "  object later: TWinControl\n  end\n"
+         "end\n");
+    EXPECT_EQ(dynamic_cast<TTestLink*>(Named(L"link"))->Buddy, Named(L"later"));
+    EXPECT_EQ(dynamic_cast<TTestLink*>(Named(L"self"))->Buddy, form.get());
+}
+
+TEST_F(WindowDataLoad, TabOrderHoldsWhateverOrderTheSiblingsAreWrittenIn) {
+    Load("object f: TForm\n"
+         "  object a: TWinControl\n    TabOrder = 2\n  end\n"
+         "  object b: TWinControl\n    TabOrder = 1\n  end\n"
+         "  object c: TWinControl\n    TabOrder = 0\n  end\n"
+         "  object d: TWinControl\n  end\n"
+         "end\n");
+    EXPECT_EQ(dynamic_cast<gui::TWinControl*>(Named(L"c"))->TabOrder(), 0);
+    EXPECT_EQ(dynamic_cast<gui::TWinControl*>(Named(L"b"))->TabOrder(), 1);
+    EXPECT_EQ(dynamic_cast<gui::TWinControl*>(Named(L"a"))->TabOrder(), 2);
+    EXPECT_EQ(dynamic_cast<gui::TWinControl*>(Named(L"d"))->TabOrder(), 3);
+}
+
+TEST_F(WindowDataLoad, LaterValuesWinAndFontPropertiesEndParentFont) {
+    Load("object f: TForm\n"
+         "  Font.Name = 'Tahoma'\n"
+         "  object a: TGraphicControl\n    Width = 10\n    Width = 20\n  end\n"
+         "  object b: TGraphicControl\n    Font.Height = -15\n  end\n"
+         "  object c: TGraphicControl\n    Font.Height = -15\n    ParentFont = True\n  end\n"
+         "end\n");
+    auto* a = dynamic_cast<gui::TControl*>(Named(L"a"));
+    auto* b = dynamic_cast<gui::TControl*>(Named(L"b"));
+    auto* c = dynamic_cast<gui::TControl*>(Named(L"c"));
+    EXPECT_EQ(a->Width(), 20);
+    EXPECT_EQ(a->Font().Name(), L"Tahoma");
+    EXPECT_FALSE(b->ParentFont());
+    EXPECT_EQ(b->Font().Name(), L"Tahoma");
+    EXPECT_EQ(b->Font().Height(), -15);
+    form->Font().SetName(L"Arial");
+    EXPECT_EQ(b->Font().Name(), L"Tahoma");
+    EXPECT_EQ(c->Font().Name(), L"Arial");
+}
+
+TEST(WindowDataRegistry, SecondRegistrationKeepsTheFirstAndParentsMustExist) {
+    RegisterTestClasses();
+    EXPECT_FALSE(gui::RegisterWindowDataClass(L"TTestPicture", L"TControl", nullptr, {}));
+    EXPECT_NE(gui::FindWindowDataFactory(L"TTestPicture"), nullptr);
+    EXPECT_NE(gui::FindWindowDataProperty(L"ttestpicture", L"picture"), nullptr);
+    EXPECT_NE(gui::FindWindowDataProperty(L"TTestPicture", L"OnClick"), nullptr);
+    EXPECT_EQ(gui::FindWindowDataProperty(L"TGraphicControl", L"Picture"), nullptr);
+    EXPECT_THROW(gui::RegisterWindowDataClass(L"TOrphan", L"TNoParent", nullptr, {}), sys::Exception);
+    EXPECT_FALSE(gui::WindowDataClassRegistered(L"TOrphan"));
+}
