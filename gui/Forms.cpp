@@ -328,11 +328,43 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND window, UINT msg, WPARAM wPara
             if (Application.MainForm()) Application.MainForm()->Close();
             return 0;
         }
+        if (msg == WM_SIZE && wParam == SIZE_MINIMIZED) Application.HideOwnedWindows();
+        if (msg == WM_SIZE && wParam == SIZE_RESTORED) Application.ShowOwnedWindows();
     } catch (const std::exception& error) {
         HandleWindowException(error);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+namespace {
+
+struct OwnedWindows {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwnedVisibleWindow(HWND window, LPARAM data) {
+    auto* list = reinterpret_cast<OwnedWindows*>(data);
+    if (GetWindow(window, GW_OWNER) == list->owner && IsWindowVisible(window)) list->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+void TApplication::HideOwnedWindows() {
+    OwnedWindows list{handle_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectOwnedVisibleWindow, reinterpret_cast<LPARAM>(&list));
+    for (HWND window : list.found) ShowWindow(window, SW_HIDE);
+    hiddenWindows_.insert(hiddenWindows_.end(), list.found.begin(), list.found.end());
+}
+
+void TApplication::ShowOwnedWindows() {
+    std::vector<HWND> windows = std::move(hiddenWindows_);
+    hiddenWindows_.clear();
+    for (HWND window : windows) {
+        if (IsWindow(window)) ShowWindow(window, SW_SHOWNA);
+    }
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace gui {
 
@@ -138,6 +139,11 @@ private:
     bool ProcessMessage();
     void CreateHandle();
     static LRESULT CALLBACK AppWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Minimised, the application hides the visible windows it owns and shows them again when
+    // restored; not every window manager does that for owned windows.
+    void HideOwnedWindows();
+    void ShowOwnedWindows();
+    std::vector<HWND> hiddenWindows_;
 
     HWND handle_ = nullptr;
     std::wstring title_;

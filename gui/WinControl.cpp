@@ -202,7 +202,11 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_CAPTURECHANGED:
         if (CaptureControl() && reinterpret_cast<HWND>(m.LParam) != handle_) {
             TControl* captured = CaptureControl();
-            if (captured == this || captured->Parent() == this) captured->SetMouseCapture(false);
+            // Capture taken away (a window drag, a menu): the press can no longer become a click.
+            if (captured == this || captured->Parent() == this) {
+                captured->CancelClick();
+                captured->SetMouseCapture(false);
+            }
         }
         DefaultHandler(m);
         return;

@@ -26,10 +26,18 @@ void AddFontProperties(TPropertyTable<TControl>& table) {
         .Add(L"Font.Charset", [](TControl& c, Value v, Reader) { c.Font().SetCharset(CharsetValue(v)); });
 }
 
+std::vector<TPropertyEntry> ComponentProperties() {
+    return TPropertyTable<TComponent>()
+        .Add(L"Name", [](TComponent& c, Value v, Reader) {
+            c.SetName(v.Kind == TWindowDataValueKind::Identifier ? v.Text : StringValue(v));
+        })
+        .Add(L"Tag", [](TComponent& c, Value v, Reader) { c.SetTag(IntegerValue(v)); })
+        .Entries();
+}
+
 std::vector<TPropertyEntry> ControlProperties() {
     TPropertyTable<TControl> table;
-    table.Add(L"Name", [](TControl& c, Value v, Reader) { c.SetName(v.Kind == TWindowDataValueKind::Identifier ? v.Text : StringValue(v)); })
-        .Integer(L"Left", &TControl::SetLeft)
+    table.Integer(L"Left", &TControl::SetLeft)
         .Integer(L"Top", &TControl::SetTop)
         .Integer(L"Width", &TControl::SetWidth)
         .Integer(L"Height", &TControl::SetHeight)
@@ -46,7 +54,6 @@ std::vector<TPropertyEntry> ControlProperties() {
         .Enum(L"Cursor", &TControl::SetCursor, kCursorIdents)
         .String(L"Hint", &TControl::SetHint)
         .Boolean(L"ShowHint", &TControl::SetShowHint)
-        .Add(L"Tag", [](TControl& c, Value v, Reader) { c.SetTag(IntegerValue(v)); })
         .Event(L"OnClick", &TControl::OnClick)
         .Event(L"OnDblClick", &TControl::OnDblClick)
         .Event(L"OnMouseDown", &TControl::OnMouseDown)
@@ -101,12 +108,16 @@ std::vector<TPropertyEntry> FormProperties() {
 
 }  // namespace
 
+void RegisterStandardWindowDataClasses();  // gui/WindowDataStandardClasses.cpp
+
 void RegisterCoreWindowDataClasses() {
-    RegisterWindowDataClass(L"TControl", L"", nullptr, ControlProperties());
+    RegisterWindowDataClass(L"TComponent", L"", nullptr, ComponentProperties());
+    RegisterWindowDataClass(L"TControl", L"TComponent", nullptr, ControlProperties());
     RegisterWindowDataClass(L"TGraphicControl", L"TControl", FactoryOf<TGraphicControl>(), {});
     RegisterWindowDataClass(L"TWinControl", L"TControl", FactoryOf<TWinControl>(), WinControlProperties());
     RegisterWindowDataClass(L"TCustomControl", L"TWinControl", FactoryOf<TCustomControl>(), {});
     RegisterWindowDataClass(L"TForm", L"TWinControl", nullptr, FormProperties());
+    RegisterStandardWindowDataClasses();
 }
 
 }  // namespace gui

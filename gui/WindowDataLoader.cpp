@@ -85,15 +85,26 @@ private:
         }
         std::unique_ptr<TComponent> made = (*factory)(&form_);
         made->SetName(node.Name);
-        if (auto* control = dynamic_cast<TControl*>(made.get())) {
-            auto* container = dynamic_cast<TWinControl*>(&parent);
-            if (!container) throw EWindowDataError(file_, node.Line, L"parent cannot hold controls", parent.Name());
-            control->SetParent(container);
-        }
         TComponent& component = *form_.Adopt(std::move(made));
+        if (auto* control = dynamic_cast<TControl*>(&component)) Place(*control, parent, node);
         lines_[node.Name] = node.Line;
         ApplyProperties(component, node.ClassName, node);
         for (const TWindowDataNode& child : node.Children) CreateComponent(child, component);
+    }
+
+    void Place(TControl& control, TComponent& parent, const TWindowDataNode& node) {
+        auto* container = dynamic_cast<TWinControl*>(&parent);
+        if (!container) throw EWindowDataError(file_, node.Line, L"parent cannot hold controls", parent.Name());
+        const TParentSetter* place = FindWindowDataParentSetter(node.ClassName);
+        if (!place) {
+            control.SetParent(container);
+            return;
+        }
+        try {
+            (*place)(control, *container);
+        } catch (const sys::Exception& e) {
+            throw EWindowDataError(file_, node.Line, L"cannot place " + node.ClassName + L" (" + e.Message() + L")", parent.Name());
+        }
     }
 
     void ApplyProperties(TComponent& component, const std::wstring& className, const TWindowDataNode& node) {

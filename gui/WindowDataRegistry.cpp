@@ -17,6 +17,7 @@ struct ClassInfo {
     std::wstring Parent;
     TComponentFactory Factory;
     std::map<std::wstring, TPropertySetter, NoCaseLess> Properties;
+    TParentSetter Place;
 };
 
 using ClassMap = std::map<std::wstring, ClassInfo, NoCaseLess>;
@@ -45,13 +46,14 @@ const ClassInfo* FindClass(const std::wstring& name) {
 }  // namespace
 
 bool RegisterWindowDataClass(const std::wstring& className, const std::wstring& parentClass,
-                             TComponentFactory factory, std::vector<TPropertyEntry> properties) {
+                             TComponentFactory factory, std::vector<TPropertyEntry> properties,
+                             TParentSetter place) {
     ClassMap& classes = Classes();
     if (classes.count(className)) return false;
     if (!parentClass.empty() && !classes.count(parentClass)) {
         throw sys::Exception(L"window data class " + className + L" names an unregistered parent: " + parentClass);
     }
-    ClassInfo info{parentClass, std::move(factory), {}};
+    ClassInfo info{parentClass, std::move(factory), {}, std::move(place)};
     for (TPropertyEntry& entry : properties) info.Properties[entry.Name] = std::move(entry.Set);
     classes.emplace(className, std::move(info));
     return true;
@@ -62,6 +64,13 @@ bool WindowDataClassRegistered(const std::wstring& className) { return FindClass
 const TComponentFactory* FindWindowDataFactory(const std::wstring& className) {
     const ClassInfo* info = FindClass(className);
     return info && info->Factory ? &info->Factory : nullptr;
+}
+
+const TParentSetter* FindWindowDataParentSetter(const std::wstring& className) {
+    for (const ClassInfo* info = FindClass(className); info; info = info->Parent.empty() ? nullptr : FindClass(info->Parent)) {
+        if (info->Place) return &info->Place;
+    }
+    return nullptr;
 }
 
 const TPropertySetter* FindWindowDataProperty(const std::wstring& className, const std::wstring& property) {

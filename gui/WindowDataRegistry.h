@@ -19,7 +19,8 @@
 // registrar object in a static library is dropped by the linker when nothing else in its
 // object file is referenced. Registering a taken name again changes nothing, so such a function
 // may run once per window. The framework's own classes (TControl, TGraphicControl, TWinControl,
-// TCustomControl, TForm) are registered before the first look-up.
+// TCustomControl, TForm) and the standard controls (TLabel, TImage, TPanel, TCheckBox, TMemo,
+// TPageControl, TTabSheet, TTimer) are registered before the first look-up.
 #include "gui/Forms.h"
 #include "gui/Graphics.h"
 #include "gui/PngImage.h"
@@ -98,14 +99,21 @@ TComponentFactory FactoryOf() {
     return [](TComponent* owner) -> std::unique_ptr<TComponent> { return std::make_unique<T>(owner); };
 }
 
+// How a control joins the control it is written in (a tab sheet joins its page control);
+// raises sys::Exception when that parent does not fit.
+using TParentSetter = std::function<void(TControl& child, TWinControl& parent)>;
+
 // parentClass names an already registered class whose properties this one inherits (empty:
-// none). factory is empty for a base class that the data never creates. False, and nothing
-// changes, when the name is taken.
+// none). factory is empty for a base class that the data never creates. place is empty for
+// plain SetParent (or the nearest ancestor's). False, and nothing changes, when the name is taken.
 bool RegisterWindowDataClass(const std::wstring& className, const std::wstring& parentClass,
-                             TComponentFactory factory, std::vector<TPropertyEntry> properties);
+                             TComponentFactory factory, std::vector<TPropertyEntry> properties,
+                             TParentSetter place = nullptr);
 bool WindowDataClassRegistered(const std::wstring& className);
 // nullptr for an unknown class or one without a factory.
 const TComponentFactory* FindWindowDataFactory(const std::wstring& className);
+// The class's way of joining a parent, or its nearest ancestor's; nullptr for plain SetParent.
+const TParentSetter* FindWindowDataParentSetter(const std::wstring& className);
 // The setter for property in className or the nearest ancestor that has it; nullptr for none.
 const TPropertySetter* FindWindowDataProperty(const std::wstring& className, const std::wstring& property);
 

@@ -36,8 +36,9 @@ protected:
     }
     void Click() override { log.push_back("click"); }
     void DblClick() override { log.push_back("dblclick"); }
-    void MouseDown(TMouseButton, TShiftState shift, int x, int y) override {
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
         log.push_back((shift & ssDouble ? "down2@" : "down@") + std::to_string(x) + "," + std::to_string(y));
+        TGraphicControl::MouseDown(button, shift, x, y);
     }
     void MouseUp(TMouseButton, TShiftState, int x, int y) override {
         log.push_back("up@" + std::to_string(x) + "," + std::to_string(y));
@@ -121,6 +122,15 @@ TEST_F(ControlTree, ReleaseOutsideAfterCapturedPressDoesNotClick) {
     SendMouse(Window(), WM_MOUSEMOVE, 150, 80, MK_LBUTTON);
     SendMouse(Window(), WM_LBUTTONUP, 150, 80);
     EXPECT_EQ(Joined(probe->log), "enter down@5,5 leave up@100,60") << "the captured control keeps getting the input";
+}
+
+TEST_F(ControlTree, APressWhoseCaptureIsTakenAwayIsNoClick) {
+    // A handler that starts a window drag releases the capture first.
+    probe->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) { ReleaseCapture(); };
+    SendMouse(Window(), WM_LBUTTONDOWN, 55, 25, MK_LBUTTON);
+    EXPECT_FALSE(probe->MouseCapture());
+    SendMouse(Window(), WM_LBUTTONUP, 55, 25);
+    EXPECT_EQ(Joined(probe->log), "down@5,5 up@5,5");
 }
 
 TEST_F(ControlTree, DoubleClickFiresOneClickThenOneDblClick) {

@@ -271,3 +271,18 @@ TEST_F(Forms, ExceptionsInHandlersStopAtTheWindowProcedure) {
     EXPECT_EQ(reported, 1);
     EXPECT_TRUE(IsWindow(form->Handle()));
 }
+
+TEST_F(Forms, MinimisingTheApplicationHidesItsFormsAndRestoringShowsThem) {
+    TForm* form = Make();
+    ShowWindow(Application.Handle(), SW_SHOWNORMAL);
+    form->Show();
+    Pump();
+    Application.Minimize();
+    Pump();
+    EXPECT_TRUE(IsIconic(Application.Handle()));
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    Application.Restore();
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_EQ(form->WindowState(), wsNormal);
+}
