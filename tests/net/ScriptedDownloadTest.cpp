@@ -222,6 +222,48 @@ TEST_F(ScriptedDownload, FailuresReachLastErrorOnlyThroughAHandler) {
     EXPECT_EQ(client_->GetLastError().rfind(L"获取下载包信息失败", 0), 0u);
 }
 
+// An old final file that cannot be removed (held open without sharing, or a folder of that
+// name) fails the run; the finished temporary file stays for the next attempt.
+TEST_F(ScriptedDownload, FinalNameThatCannotBeReplacedFailsAndKeepsTheData) {
+    const std::string body = testsrv::PatternBody(500, 21);
+    for (bool folder : {false, true}) {
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (folder) {
+            ASSERT_TRUE(CreateDirectoryW(save_.c_str(), nullptr));
+        } else {
+            WriteFileBytes(save_, "old");
+            held = CreateFileW(save_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        server_.Add(File(body), IsHead());
+        server_.Add(File(body), IsGet());
+        TDownloadRecorder recorder;
+        EXPECT_EQ(Run(recorder), -1) << folder;
+        EXPECT_EQ(recorder.States(), "S P P F N");
+        ASSERT_NE(recorder.First(dsFail), nullptr);
+        EXPECT_EQ(recorder.First(dsFail)->Msg.rfind(L"删除[" + save_ + L"]文件失败:", 0), 0u);
+        EXPECT_EQ(recorder.Seen.back().ResultCode, -1);
+        EXPECT_EQ(ReadFileBytes(Temp()), body);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        DeleteFileW(save_.c_str());
+        RemoveDirectoryW(save_.c_str());
+        DeleteFileW(Temp().c_str());
+    }
+}
+
+TEST_F(ScriptedDownload, DownloadedSizePrefersTheTemporaryFile) {
+    EXPECT_EQ(client_->GetDownloadedSize(save_), 0);
+    WriteFileBytes(save_, std::string(30, 'p'));
+    EXPECT_EQ(client_->GetDownloadedSize(save_), 30);
+    LeavePartial(std::string(12, 't'), 100);
+    EXPECT_EQ(client_->GetDownloadedSize(save_), 12);
+    EXPECT_TRUE(client_->DeleteDownloadFiles(save_));
+    EXPECT_FALSE(Exists(save_));
+    EXPECT_FALSE(Exists(Temp()));
+    EXPECT_FALSE(Exists(Side()));
+    EXPECT_TRUE(client_->DeleteDownloadFiles(save_)) << "nothing left to delete is still a success";
+}
+
 TEST_F(ScriptedDownload, SavePathProblemsAreReportedBeforeAnyRequest) {
     TDownloadRecorder empty;
     EXPECT_EQ(client_->DownloadFile(server_.Url(L"/pkg.bin"), L"", empty.Handler(), 0, nullptr), -1);

@@ -1,6 +1,7 @@
 // What goes over the wire: request lines, header order, the status rule and the attempt count.
 #include <algorithm>
 
+#include "net/public/DateTimeUtils.h"
 #include "tests/net/ScriptedFixture.h"
 
 using namespace nettest;
@@ -99,6 +100,36 @@ TEST_F(RequestShape, RetryCountBoundsTheAttemptsAndZeroSendsNothing) {
     EXPECT_FALSE(client_->GetText(server_.Url(L"/y"), nullptr, nullptr, text));
     EXPECT_EQ(text, L"发送请求失败:earlier");
     EXPECT_EQ(server_.Requests().size(), 3u);
+}
+
+struct TResponseFacts : IHttpResponseInfo {
+    std::string rawHeaders;
+    std::vector<TDateTime> lastModified;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void SetRawHeaders(const char* block) override { rawHeaders = block; }
+    void SetLastModified(TDateTime value) override { lastModified.push_back(value); }
+};
+
+TEST_F(RequestShape, ResponseInfoGetsTheHeaderBlockThenNoDateThenTheServerDate) {
+    testsrv::ScriptedResponse answer = File("body");
+    answer.headers.push_back({"X-Probe", "seen"});
+    server_.Add(answer);
+    server_.Add(File("body", false));
+    TResponseFacts dated, undated;
+    std::wstring text;
+    ASSERT_TRUE(client_->GetText(server_.Url(L"/i"), nullptr, &dated, text));
+    EXPECT_EQ(dated.rawHeaders.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << dated.rawHeaders;
+    EXPECT_NE(dated.rawHeaders.find("X-Probe: seen\r\n"), std::string::npos);
+    ASSERT_EQ(dated.lastModified.size(), 2u);
+    EXPECT_EQ(dated.lastModified[0], 0);
+    EXPECT_EQ(FormatDateTime(dated.lastModified[1]), L"2019-03-05 08:09:10");
+    ASSERT_TRUE(client_->GetText(server_.Url(L"/j"), nullptr, &undated, text));
+    EXPECT_EQ(undated.lastModified, std::vector<TDateTime>{0});
 }
 
 TEST_F(RequestShape, PostSendsTheUtf8BodyAndDecodesTheAnswer) {
