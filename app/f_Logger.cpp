@@ -119,6 +119,11 @@ void ShowInContainer(HWND container, const std::wstring& msg, int level, const S
         throw sys::Exception(L"日志容器类型不支持:" + kind);
 }
 
+HANDLE OpenShared(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 SYSTEMTIME LocalClock() {
@@ -162,11 +167,6 @@ std::wstring TLogger::TodaysFileName(const SYSTEMTIME& now) const {
     return sys::ChangeFileExt(sys::ExtractFileName(sys::ExeFileName()), L"") + date;
 }
 
-HANDLE OpenShared(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 // A file made by this write is held without sharing until the next write reopens it shared; a
 // file that already exists (from an earlier run or another process) is opened sharing everything.
 // CREATE_NEW rather than CREATE_ALWAYS: a file another process made in between is appended to,
@@ -177,8 +177,10 @@ void TLogger::OpenLogStream(const std::wstring& path) {
                           : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!existed && file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) file = OpenShared(path);
-    if (file == INVALID_HANDLE_VALUE)
-        throw sys::EInOutError(L"Cannot open file \"" + path + L"\". " + sys::SysErrorMessage(GetLastError()));
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw sys::EInOutError(L"Cannot open file \"" + path + L"\". " + sys::SysErrorMessage(error));
+    }
     FLogStream.reset(file);
 }
 
@@ -190,7 +192,8 @@ void TLogger::AppendLine(const std::string& msg, TLogLevel level, const SYSTEMTI
     LARGE_INTEGER end{};
     DWORD written = 0;
     if (!SetFilePointerEx(FLogStream.get(), end, nullptr, FILE_END) ||
-        !WriteFile(FLogStream.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) || written != line.size())
-        throw sys::EInOutError(L"Cannot write log file \"" + FLogDir + FLogFileName + L"\". " +
-                               sys::SysErrorMessage(GetLastError()));
+        !WriteFile(FLogStream.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) || written != line.size()) {
+        const DWORD error = GetLastError();
+        throw sys::EInOutError(L"Cannot write log file \"" + FLogDir + FLogFileName + L"\". " + sys::SysErrorMessage(error));
+    }
 }

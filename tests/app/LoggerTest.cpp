@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
 #include <iterator>
 #include <string>
 
@@ -161,4 +164,30 @@ TEST_F(LoggerTest, NewFileIsHeldExclusivelyUntilItsOwnerReopensItSharedAndARefus
               "09:05:03.042 [Information] two\r\n"
               "09:05:03.042 [Information] three\r\n"
               "09:05:03.042 [Information] four\r\n");
+}
+
+TEST_F(LoggerTest, LinesFromSeveralThreadsNeverInterleave) {
+    const int kThreads = 4, kLinesEach = 150;
+    {
+        TLogger logger(nullptr, dir_, FakeClock);
+        std::vector<std::thread> writers;
+        for (int t = 0; t < kThreads; ++t)
+            writers.emplace_back([&logger, t] {
+                for (int i = 0; i < kLinesEach; ++i)
+                    logger.WriteLog("thread " + std::to_string(t) + " line " + std::to_string(i), llNotice);
+            });
+        for (auto& writer : writers) writer.join();
+    }
+    std::istringstream lines(ReadBytes(FileOfDay(L"20261207")));
+    std::vector<int> next(kThreads, 0);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        int t = -1, i = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "09:05:03.042 [Notice] thread %d line %d\r", &t, &i), 2) << line;
+        ASSERT_TRUE(t >= 0 && t < kThreads);
+        EXPECT_EQ(i, next[t]++) << "each thread's lines keep their order";
+        ++count;
+    }
+    EXPECT_EQ(count, kThreads * kLinesEach);
 }
