@@ -264,6 +264,37 @@ TEST_F(ScriptedDownload, DownloadedSizePrefersTheTemporaryFile) {
     EXPECT_TRUE(client_->DeleteDownloadFiles(save_)) << "nothing left to delete is still a success";
 }
 
+// The hook sees the announcement and may take over: its object name, range and save path win.
+TEST_F(ScriptedDownload, BeforeDownloadHookThatHandlesTheRunSteersTheRequest) {
+    const std::string body = testsrv::PatternBody(1000, 23);
+    WriteFileBytes(Temp(), body.substr(0, 250));
+    const std::wstring elsewhere = dir_ + L"other.bin";
+    uint32_t seenLength = 0;
+    client_->SetOnBeforeDownload([&](IHttpClient*, std::wstring& objectName, std::wstring& savePath, int32_t& tag,
+                                     const std::wstring& verb, IHttpHeaders*&, uint32_t& offset,
+                                     uint32_t& contentLength, bool& resume, bool& handled) {
+        EXPECT_EQ(objectName, L"/pkg.bin");
+        EXPECT_EQ(verb, L"GET");
+        seenLength = contentLength;
+        objectName = L"/mirror/pkg.bin";
+        savePath = elsewhere;
+        tag = 42;
+        offset = 250;
+        resume = true;
+        handled = true;
+    });
+    server_.Add(File(body), IsHead());
+    server_.Add(Partial(body, 250), IsGetWithRange());
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Run(recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(seenLength, 1000u);
+    EXPECT_EQ(server_.Requests().back().requestLine, "GET /mirror/pkg.bin HTTP/1.1");
+    EXPECT_EQ(server_.Requests().back().Header("Range"), "bytes=250-");
+    EXPECT_EQ(recorder.Seen.back().Tag, 42);
+    EXPECT_EQ(ReadFileBytes(elsewhere), body);
+    EXPECT_FALSE(Exists(save_));
+}
+
 TEST_F(ScriptedDownload, SavePathProblemsAreReportedBeforeAnyRequest) {
     TDownloadRecorder empty;
     EXPECT_EQ(client_->DownloadFile(server_.Url(L"/pkg.bin"), L"", empty.Handler(), 0, nullptr), -1);

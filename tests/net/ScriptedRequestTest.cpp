@@ -102,6 +102,36 @@ TEST_F(RequestShape, RetryCountBoundsTheAttemptsAndZeroSendsNothing) {
     EXPECT_EQ(server_.Requests().size(), 3u);
 }
 
+struct TFixedHeaders : IHttpHeaders {
+    std::vector<std::pair<std::wstring, std::wstring>> entries;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    int32_t GetCount() override { return static_cast<int32_t>(entries.size()); }
+    std::wstring GetName(int32_t i) override { return entries[static_cast<size_t>(i)].first; }
+    std::wstring GetLine(int32_t) override { return L"never asked"; }
+    std::wstring GetValue(int32_t i) override { return entries[static_cast<size_t>(i)].second; }
+};
+
+TEST_F(RequestShape, CallerHeadersFollowTheFixedOnesWithTrimmedNames) {
+    server_.Add(File("ok"));
+    TFixedHeaders headers;
+    headers.entries = {{L"  X-One\t", L"1"}, {L" \r ", L"skipped"}, {L"X-Two", L"two words"}};
+    std::wstring text;
+    ASSERT_TRUE(client_->GetText(server_.Url(L"/h"), &headers, nullptr, text));
+    const auto request = server_.Requests().at(0);
+    EXPECT_EQ(request.Header("X-One"), "1");
+    EXPECT_EQ(request.Header("X-Two"), "two words");
+    EXPECT_EQ(request.raw.find("skipped"), std::string::npos);
+    const auto names = HeaderNames(request);
+    EXPECT_LT(IndexOf(names, "content-type"), IndexOf(names, "x-one"));
+    EXPECT_LT(IndexOf(names, "x-one"), IndexOf(names, "x-two"));
+    EXPECT_LT(IndexOf(names, "x-two"), names.size());
+}
+
 struct TResponseFacts : IHttpResponseInfo {
     std::string rawHeaders;
     std::vector<TDateTime> lastModified;
