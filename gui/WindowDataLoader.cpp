@@ -86,13 +86,13 @@ private:
         std::unique_ptr<TComponent> made = (*factory)(&form_);
         made->SetName(node.Name);
         TComponent& component = *form_.Adopt(std::move(made));
-        if (auto* control = dynamic_cast<TControl*>(&component)) Place(*control, parent, node);
+        if (auto* control = dynamic_cast<TControl*>(&component)) PlaceControl(*control, parent, node);
         lines_[node.Name] = node.Line;
         ApplyProperties(component, node.ClassName, node);
         for (const TWindowDataNode& child : node.Children) CreateComponent(child, component);
     }
 
-    void Place(TControl& control, TComponent& parent, const TWindowDataNode& node) {
+    void PlaceControl(TControl& control, TComponent& parent, const TWindowDataNode& node) {
         auto* container = dynamic_cast<TWinControl*>(&parent);
         if (!container) throw EWindowDataError(file_, node.Line, L"parent cannot hold controls", parent.Name());
         const TParentSetter* place = FindWindowDataParentSetter(node.ClassName);

@@ -1,3 +1,7 @@
+#include "gui/ComCtrls.h"
+#include "gui/ExtCtrls.h"
+#include "gui/StdCtrls.h"
+#include "gui/Timer.h"
 #include "gui/WindowDataLoader.h"
 #include "tests/windata/WindowDataTestClasses.h"
 
@@ -216,4 +220,60 @@ TEST(WindowDataRegistry, SecondRegistrationKeepsTheFirstAndParentsMustExist) {
     EXPECT_EQ(gui::FindWindowDataProperty(L"TGraphicControl", L"Picture"), nullptr);
     EXPECT_THROW(gui::RegisterWindowDataClass(L"TOrphan", L"TNoParent", nullptr, {}), sys::Exception);
     EXPECT_FALSE(gui::WindowDataClassRegistered(L"TOrphan"));
+}
+
+TEST_F(WindowDataLoad, StandardControlsTakeTheirOwnProperties) {
+    Load("object f: TForm\n"
+         "  object PC: TPageControl\n"
+         "    Width = 200\n    Height = 100\n"
+         "    ActivePage = TS2\n"
+         "    Style = tsFlatButtons\n"
+         "    object TS1: TTabSheet\n      Caption = 'TS1'\n    end\n"
+         "    object TS2: TTabSheet\n      Caption = 'TS2'\n      TabVisible = False\n"
+         "      object Label1: TLabel\n"
+         "        Width = 120\n        Height = 43\n        AutoSize = False\n"
+         "        Caption = '\xE5\x9C\xA8\xE7\xBA\xBF\xE4\xB8\x8B\xE8\xBD\xBD\xE5\xBC\x82\xE5\xB8\xB8'\n"
+         "        WordWrap = True\n        Transparent = True\n"
+         "      end\n"
+         "      object imgGray: TImage\n        Width = 3\n        AutoSize = True\n        Picture = ARROW_GRAY\n      end\n"
+         "      object Panel1: TPanel\n        BevelOuter = bvNone\n      end\n"
+         "      object cbx: TCheckBox\n        Checked = True\n      end\n"
+         "      object mo: TMemo\n        ReadOnly = True\n        ScrollBars = ssBoth\n      end\n"
+         "    end\n"
+         "  end\n"
+         "  object tmr: TTimer\n    Enabled = False\n    Interval = 250\n  end\n"
+         "end\n");
+    auto* pages = dynamic_cast<gui::TPageControl*>(Named(L"PC"));
+    ASSERT_NE(pages, nullptr);
+    ASSERT_EQ(pages->PageCount(), 2);
+    EXPECT_EQ(pages->Page(0), Named(L"TS1"));
+    EXPECT_EQ(pages->ActivePage(), Named(L"TS2"));
+    EXPECT_FALSE(pages->Page(1)->TabVisible());
+    auto* label = dynamic_cast<gui::TLabel*>(Named(L"Label1"));
+    EXPECT_EQ(label->Width(), 120);
+    EXPECT_EQ(label->Height(), 43);
+    EXPECT_TRUE(label->WordWrap());
+    EXPECT_EQ(label->Caption(), L"在线下载异常");
+    auto* image = dynamic_cast<gui::TImage*>(Named(L"imgGray"));
+    EXPECT_EQ(image->Picture().Width(), 14);
+    EXPECT_EQ(image->Width(), 14);
+    EXPECT_EQ(image->Height(), 15);
+    EXPECT_EQ(dynamic_cast<gui::TPanel*>(Named(L"Panel1"))->BevelOuter(), gui::bvNone);
+    EXPECT_TRUE(dynamic_cast<gui::TCheckBox*>(Named(L"cbx"))->Checked());
+    EXPECT_TRUE(dynamic_cast<gui::TMemo*>(Named(L"mo"))->ReadOnly());
+    auto* timer = dynamic_cast<gui::TTimer*>(Named(L"tmr"));
+    EXPECT_FALSE(timer->Enabled());
+    EXPECT_EQ(timer->Interval(), 250u);
+}
+
+TEST_F(WindowDataLoad, PagesBelongToTheirPageControl) {
+    EWindowDataError outside = ErrorOf("object f: TForm\n  object p: TWinControl\n    object s: TTabSheet\n    end\n  end\nend\n");
+    EXPECT_EQ(outside.Line(), 3);
+    EXPECT_EQ(outside.What(), L"cannot place TTabSheet (a tab sheet belongs inside a page control)");
+    EXPECT_EQ(outside.Name(), L"p");
+
+    EWindowDataError notSheet = ErrorOf(
+        "object f: TForm\n  object PC: TPageControl\n    ActivePage = other\n  end\n  object other: TPanel\n  end\nend\n");
+    EXPECT_EQ(notSheet.Line(), 3);
+    EXPECT_EQ(notSheet.What(), L"bad value for ActivePage (tab sheet of this page control expected)");
 }
