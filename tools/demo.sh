@@ -67,16 +67,6 @@ CONF
 trap stop_mirror EXIT
 for _ in $(seq 50); do port_in_use "$port" && break; sleep 0.1; done
 
-# Wine turns command-line arguments and file names into Unix text through the C library's
-# locale; without a compiled zh_CN.UTF-8 it falls back to 7-bit ASCII and mangles the Chinese
-# package name. Compile it privately (no system change) and point the C library at it.
-if [ ! -f "$demo/locale/zh_CN.UTF-8/LC_CTYPE" ]; then
-  mkdir -p "$demo/locale"
-  localedef -i zh_CN -f UTF-8 "$demo/locale/zh_CN.UTF-8" 2>/dev/null ||
-    [ -f "$demo/locale/zh_CN.UTF-8/LC_CTYPE" ] || { echo "demo: localedef zh_CN.UTF-8 failed" >&2; exit 1; }
-fi
-export LOCPATH="$demo/locale"
-
 rm -rf "$demo/Tallyvo"
 save_path="Z:${demo//\//\\}\\Tallyvo\\$package"
 url="http://127.0.0.1:$port/uploads/$package"

@@ -11,6 +11,21 @@ if [ -z "${WINEPREFIX:-}" ]; then
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 
+# Wine converts command lines and file names through the C library's locale; without a compiled
+# zh_CN.UTF-8 it falls back to 7-bit ASCII and mangles every Chinese name. Compile it privately
+# next to the prefix (no system change) when the machine lacks it.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  loc="$(dirname "$WINEPREFIX")/locale"
+  if [ ! -f "$loc/zh_CN.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$loc"
+    tmp=$(mktemp -d "$loc/.build.XXXXXX")
+    localedef -i zh_CN -f UTF-8 "$tmp/zh_CN.UTF-8" >/dev/null 2>&1 || true
+    [ -f "$tmp/zh_CN.UTF-8/LC_CTYPE" ] && mv -T "$tmp/zh_CN.UTF-8" "$loc/zh_CN.UTF-8" 2>/dev/null || true
+    rm -rf "$tmp"
+  fi
+  export LOCPATH="$loc"
+fi
+
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 exec env LC_ALL=zh_CN.UTF-8 "$wine" "$@"
