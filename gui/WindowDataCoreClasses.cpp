@@ -103,6 +103,10 @@ std::vector<TPropertyEntry> FormProperties() {
         .Event(L"OnHide", &TForm::OnHide)
         .Event(L"OnDestroy", &TForm::OnDestroy)
         .Event(L"OnClose", &TForm::OnClose)
+        // The designer's record of its screen; our forms are never scaled to it.
+        .Ignored(L"PixelsPerInch")
+        .Ignored(L"TextHeight")
+        .Ignored(L"Scaled")
         .Entries();
 }
 
