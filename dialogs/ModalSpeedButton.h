@@ -143,3 +143,7 @@ private:
     bool FFocused = false;
     bool FPaintSuspended = false;
 };
+
+// Makes TModalSpeedButton and its properties known to stored window data; a window whose data
+// holds such buttons calls it before loading.
+void RegisterModalSpeedButtonWindowData();

@@ -2,6 +2,7 @@
 #include "SpeedButtonTestSupport.h"
 
 #include "dialogs/ModalBUTTONS.h"
+#include "gui/WindowDataLoader.h"
 
 #include <vector>
 
@@ -247,4 +248,26 @@ TEST_F(ButtonFace, ArrowShowsOnlyWithAPopupMenu) {
     EXPECT_EQ(Snapshot(*b).PixelAt(54, 15), RGB(20, 40, 60));
     b->SetPopupMenu(nullptr);
     DestroyMenu(menu);
+}
+
+TEST_F(ButtonFace, StoredDataGivesTheDialogButtonItsLook) {
+    RegisterModalSpeedButtonWindowData();
+    LoadWindowDataText(*form,
+                       "object f: TForm\n"
+                       "  object sBtnLeft: TModalSpeedButton\n"
+                       "    Left = 20\n    Top = 8\n    Width = 67\n    Height = 30\n"
+                       "    Cursor = crHandPoint\n    Flat = True\n    Style = bsNormal\n"
+                       "    Color = 13273922\n    ColorWhenDown = 13273922\n    LightColor = 13273922\n"
+                       "    ShadowColor = 13273922\n    HotTrackColor = 12149006\n"
+                       "    Font.Color = clWhite\n    Caption = 'Yes'\n    TabOrder = 0\n"
+                       "  end\n"
+                       "end\n",
+                       L"t.dfm", {});
+    auto* b = dynamic_cast<TModalSpeedButton*>(form->FindComponent(L"sBtnLeft"));
+    ASSERT_NE(b, nullptr);
+    ShowForm();
+    EXPECT_EQ(Snapshot(*b).PixelAt(0, 0), kDialogBlue);
+    Mouse(*b, WM_MOUSEMOVE, 5, 5);
+    EXPECT_EQ(Snapshot(*b).PixelAt(3, 3), kDialogHot);
+    EXPECT_EQ(Snapshot(*b).PixelAt(0, 15), kDialogBlue);
 }
