@@ -28,17 +28,22 @@ bool InTemplateBand(int x, int y) {
     return x < kMargin || x >= kSquareEnd || y <= kMargin || y >= kSquareEnd;
 }
 
-void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, int sy, int size) {
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) dst.At(dx + x, dy + y) = src.At(sx + x, sy + y);
+void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, int sy, int w, int h) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) dst.At(dx + x, dy + y) = src.At(sx + x, sy + y);
 }
 
+// Each corner keeps to its own half of the picture: on a form narrower or lower than 32 pixels
+// the corners overlap, and a later corner would paint the template's uncoloured inside over the
+// visible band of an earlier one.
 void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl) {
-    const int opposite = kTemplateSize - kCorner;
-    CopyBlock(pic, 0, 0, tpl, 0, 0, kCorner);
-    CopyBlock(pic, pic.width - kCorner, 0, tpl, opposite, 0, kCorner);
-    CopyBlock(pic, 0, pic.height - kCorner, tpl, 0, opposite, kCorner);
-    CopyBlock(pic, pic.width - kCorner, pic.height - kCorner, tpl, opposite, opposite, kCorner);
+    const int leftW = std::min(kCorner, (pic.width + 1) / 2), rightW = std::min(kCorner, pic.width / 2);
+    const int topH = std::min(kCorner, (pic.height + 1) / 2), bottomH = std::min(kCorner, pic.height / 2);
+    const int right = pic.width - rightW, bottom = pic.height - bottomH;
+    CopyBlock(pic, 0, 0, tpl, 0, 0, leftW, topH);
+    CopyBlock(pic, right, 0, tpl, kTemplateSize - rightW, 0, rightW, topH);
+    CopyBlock(pic, 0, bottom, tpl, 0, kTemplateSize - bottomH, leftW, bottomH);
+    CopyBlock(pic, right, bottom, tpl, kTemplateSize - rightW, kTemplateSize - bottomH, rightW, bottomH);
 }
 
 void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl) {

@@ -72,6 +72,18 @@ COLORREF FormKeyColor(HWND form) {
     return key;
 }
 
+bool RunningOnWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// No visible window above the form other than its shadow.
+bool IsTopVisible(HWND form, HWND shadow) {
+    HWND above = GetWindow(form, GW_HWNDPREV);
+    while (above && (above == shadow || !IsWindowVisible(above))) above = GetWindow(above, GW_HWNDPREV);
+    return above == nullptr;
+}
+
 class TWindowDC {
 public:
     explicit TWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
@@ -187,7 +199,7 @@ void TFormShadow::_FrameChanged(UINT flags) {
 
 // --- the form's messages -------------------------------------------------------------------------
 
-LRESULT CALLBACK TFormShadow::FormSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK TFormShadow::FormSubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR refData) {
     auto* self = reinterpret_cast<TFormShadow*>(refData);
     return self->_HookWndProc(msg, wParam, lParam);
@@ -319,6 +331,7 @@ void TFormShadow::_Changed(const WINDOWPOS& pos) {
         if (!FShowFlags) FShowFlags |= pos.flags & SWP_SHOWWINDOW;
         _PlaceAt(r.left, r.top);
         _ApplyShowFlags();
+        _KeepBelowForm();
         _StartSnapshotTimer();
         FTracking = true;
     } else if ((pos.flags & SWP_SHOWWINDOW) && _PictureFitsForm()) {
@@ -483,19 +496,42 @@ void TFormShadow::_StartSnapshotTimer() { _SetTimer(TTimerMode::tmSnapshot, kSna
 
 void TFormShadow::_SnapshotTimer() {
     _StopTimer();
-    Guarded([this] { _CaptureForm(); });
+    Guarded([this] {
+        _CaptureForm();
+        _KeepBelowForm();
+    });
     _SetTimer(TTimerMode::tmWatchdog, kWatchdogInterval);
 }
 
 void TFormShadow::_WatchdogTimer() {
     try {
-        if (FTracking && FForm && (!IsWindow(FForm) || !IsWindowVisible(FForm))) {
+        if (!FTracking || !FForm) return;
+        if (!IsWindow(FForm) || !IsWindowVisible(FForm)) {
             ShowShadow(false);
             FTracking = false;
+        } else {
+            _KeepBelowForm();
         }
     } catch (...) {
         _StopTimer();
     }
+}
+
+// Wine's X11 driver only ever raises X windows, and makes the shadow's X window anew on top when
+// it first becomes layered; as it also blends layered windows itself, the shadow then covers the
+// form with a still picture. Lifting the shadow and then the form to the top (a real z-order
+// change, so the driver raises the form's X window too) puts the form back in front.
+void TFormShadow::_KeepBelowForm() {
+    if (!IsWindowVisible(FHandle) || !_FormShowing()) return;
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (RunningOnWine() && IsTopVisible(FForm, FHandle)) {
+        const bool active = FActive;
+        FActive = false;
+        SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, flags);
+        SetWindowPos(FForm, HWND_TOP, 0, 0, 0, 0, flags);
+        FActive = active;
+    }
+    if (GetWindow(FForm, GW_HWNDNEXT) != FHandle) SetWindowPos(FHandle, FForm, 0, 0, 0, 0, flags);
 }
 
 // --- the shadow's own window ---------------------------------------------------------------------

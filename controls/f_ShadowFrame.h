@@ -95,6 +95,7 @@ private:
     void _StopTimer();
     void _OnTimer();
     void _WatchdogTimer();
+    void _KeepBelowForm();
 
     bool _FormShowing() const;
     bool _FormStateNormal() const;

@@ -1,0 +1,182 @@
+// The shadow's pixels, without a window: template, blur, premultiplied colour, picture assembly.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/ShadowBitmap.h"
+
+using namespace shadow;
+
+namespace {
+
+constexpr std::uint32_t kSentinel = 0x12345678u;
+
+std::uint32_t Blue(int value) { return MakePixel(0x7F, 0, 0, value); }
+
+}  // namespace
+
+TEST(ShadowBlur, PassesRunInPlaceReadingRowsAlreadyBlurredAbove) {
+    // One column: every neighbour is clamped onto the column, so only rows matter.
+    TPixelBuffer column(1, 3);
+    TPixelView px = column.View();
+    px.At(0, 0) = Blue(0);
+    px.At(0, 1) = Blue(0);
+    px.At(0, 2) = MakePixel(0x7F, 40, 8, 200);
+    BlurPixels(px, 1);
+    // Row 2 reads row 1 after row 1 became 100: (100 + 100 + 200 + 200) / 4.
+    EXPECT_EQ(BlueOf(column.At(0, 0)), 0);
+    EXPECT_EQ(BlueOf(column.At(0, 1)), 100);
+    EXPECT_EQ(BlueOf(column.At(0, 2)), 150);
+    EXPECT_EQ(RedOf(column.At(0, 2)), 30);
+    EXPECT_EQ(GreenOf(column.At(0, 2)), 6);
+    for (int y = 0; y < 3; ++y) EXPECT_EQ(AlphaOf(column.At(0, y)), 0x7F) << "alpha is kept, row " << y;
+
+    // Pass 2 has radius 2: rows 0 and 2 for every row of three.
+    BlurPixels(px, 0);
+    EXPECT_EQ(BlueOf(column.At(0, 2)), 150) << "zero passes change nothing";
+    TPixelBuffer again(1, 3);
+    TPixelView second = again.View();
+    second.At(0, 2) = Blue(200);
+    BlurPixels(second, 2);
+    EXPECT_EQ(BlueOf(again.At(0, 0)), 75);
+    EXPECT_EQ(BlueOf(again.At(0, 1)), 112);
+    EXPECT_EQ(BlueOf(again.At(0, 2)), 112);
+}
+
+TEST(ShadowTemplate, BandIsPremultipliedShadowColourFallingOffOutward) {
+    const COLORREF rgb = RGB(200, 100, 50);
+    const TPixelBuffer tpl = MakeShadowTemplate(2, rgb);
+    ASSERT_EQ(tpl.Width(), kTemplateSize);
+    ASSERT_EQ(tpl.Height(), kTemplateSize);
+
+    for (int y = 0; y < kTemplateSize; ++y) {
+        for (int x = 0; x < kTemplateSize; ++x) {
+            const bool band = x < 16 || x >= 119 || y <= 16 || y >= 119;
+            const std::uint32_t px = tpl.At(x, y);
+            if (!band) continue;
+            const int a = AlphaOf(px);
+            ASSERT_EQ(RedOf(px), 200 * a / 255) << x << "," << y;
+            ASSERT_EQ(GreenOf(px), 100 * a / 255) << x << "," << y;
+            ASSERT_EQ(BlueOf(px), 50 * a / 255) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(tpl.At(0, 0), 0u) << "no light reaches the outer corner";
+    // Inside the square: not coloured; the floor of each mean keeps it just below white.
+    EXPECT_EQ(AlphaOf(tpl.At(67, 67)), 0);
+    EXPECT_GE(BlueOf(tpl.At(67, 67)), 250);
+
+    // Outward from the square, the edge's alpha never rises, from nearly opaque to nothing.
+    for (int y = 1; y <= 16; ++y) EXPECT_LE(AlphaOf(tpl.At(65, y - 1)), AlphaOf(tpl.At(65, y))) << y;
+    for (int x = 1; x < 16; ++x) EXPECT_LE(AlphaOf(tpl.At(x - 1, 65)), AlphaOf(tpl.At(x, 65))) << x;
+    for (int x = 120; x < kTemplateSize; ++x) EXPECT_GE(AlphaOf(tpl.At(x - 1, 65)), AlphaOf(tpl.At(x, 65))) << x;
+    EXPECT_GT(AlphaOf(tpl.At(65, 16)), 100);
+    EXPECT_EQ(AlphaOf(tpl.At(65, 5)), 0);
+}
+
+TEST(ShadowTemplate, WithoutBlurTheBandHasAHardEdgeAtTheSquare) {
+    const TPixelBuffer tpl = MakeShadowTemplate(0, RGB(0, 0, 0));
+    EXPECT_EQ(tpl.At(65, 15), 0u);
+    EXPECT_EQ(tpl.At(65, 16), MakePixel(255, 0, 0, 0)) << "row 16 is in the band and under the square";
+    EXPECT_EQ(tpl.At(15, 65), 0u);
+    EXPECT_EQ(tpl.At(118, 65), MakePixel(0, 255, 255, 255)) << "column 118 is inside, left uncoloured";
+    EXPECT_EQ(tpl.At(119, 65), 0u);
+    EXPECT_EQ(tpl.At(65, 118), MakePixel(0, 255, 255, 255));
+    EXPECT_EQ(tpl.At(65, 119), 0u);
+}
+
+TEST(ShadowColour, ScalingTableDividesDownAndColourisesFromBlue) {
+    EXPECT_EQ(ScaleByAlpha(255, 255), 255);
+    EXPECT_EQ(ScaleByAlpha(255, 0), 0);
+    EXPECT_EQ(ScaleByAlpha(200, 128), 100);
+    EXPECT_EQ(ScaleByAlpha(1, 254), 0);
+    std::uint32_t px = MakePixel(0, 9, 9, 128);
+    ColourisePixel(px, RGB(200, 100, 50));
+    EXPECT_EQ(px, MakePixel(128, 100, 50, 25));
+}
+
+// Each size is drawn inside a larger buffer whose frame must stay untouched, so an edge that
+// runs one pixel too far shows up here rather than as heap damage.
+TEST(ShadowPicture, CornersAndEdgesCoverTheVisibleBandAtEverySize) {
+    const TPixelBuffer tpl = MakeShadowTemplate(2, RGB(0, 0, 0));
+    struct Size { int w, h; };
+    const Size sizes[] = {{100, 80}, {31, 31}, {32, 30}, {0, 0}, {20, 200}, {300, 33}};
+    for (const Size s : sizes) {
+        const int pw = s.w + 32, ph = s.h + 32, frame = 20;
+        TPixelBuffer buffer(pw + 2 * frame, ph + 2 * frame, kSentinel);
+        TPixelView whole = buffer.View();
+        TPixelView pic{&whole.At(frame, frame), pw, ph, whole.stride};
+        ComposeRectangleShadow(pic, tpl);
+        SCOPED_TRACE(testing::Message() << s.w << "x" << s.h);
+
+        for (int y = 0; y < buffer.Height(); ++y)
+            for (int x = 0; x < buffer.Width(); ++x) {
+                const int px = x - frame, py = y - frame;
+                const bool inside = px >= 0 && py >= 0 && px < pw && py < ph;
+                const bool band = px < 16 || py < 16 || px >= pw - 16 || py >= ph - 16;
+                if (!inside) {
+                    ASSERT_EQ(buffer.At(x, y), kSentinel) << "outside " << px << "," << py;
+                } else if (band) {
+                    ASSERT_NE(buffer.At(x, y), kSentinel) << "band hole " << px << "," << py;
+                }
+            }
+        EXPECT_EQ(pic.At(pw - 1, ph - 1), tpl.At(134, 134));
+        EXPECT_EQ(pic.At(0, 0), tpl.At(0, 0));
+        // Even when the corners overlap (small forms), the band shows only premultiplied shadow
+        // pixels, never the template's uncoloured inside, which would add light.
+        for (int y = 0; y < ph; ++y)
+            for (int x = 0; x < pw; ++x) {
+                const std::uint32_t p = pic.At(x, y);
+                if (x < 16 || y < 16 || x >= pw - 16 || y >= ph - 16) {
+                    ASSERT_LE(BlueOf(p), AlphaOf(p)) << x << "," << y;
+                }
+            }
+        if (pw > 63) {
+            EXPECT_EQ(pic.At(pw / 2, 3), tpl.At(65, 3));
+            EXPECT_EQ(pic.At(pw / 2, ph - 1), tpl.At(65, 134));
+            EXPECT_EQ(pic.At(pw / 2, ph - 17), tpl.At(65, 118));
+        }
+        if (ph > 63) {
+            EXPECT_EQ(pic.At(7, ph / 2), tpl.At(7, 65));
+            EXPECT_EQ(pic.At(pw - 1, ph / 2), tpl.At(134, 65));
+            EXPECT_EQ(pic.At(pw - 17, ph / 2), tpl.At(118, 65));
+        }
+        if (pw > 64 && ph > 64) {
+            EXPECT_EQ(pic.At(pw / 2, ph / 2), kSentinel) << "the form's area is left alone";
+        }
+    }
+}
+
+TEST(ShadowPicture, SnapshotGoesOpaqueIntoTheInteriorOnlyWhenItFits) {
+    TPixelBuffer snapshot(8, 6, MakePixel(0, 1, 2, 3));
+    TPixelBuffer picture(40, 38, 0);
+    CopySnapshotOpaque(picture.View(), snapshot.View(), nullptr);
+    EXPECT_EQ(picture.At(16, 16), MakePixel(255, 1, 2, 3));
+    EXPECT_EQ(picture.At(23, 21), MakePixel(255, 1, 2, 3));
+    EXPECT_EQ(picture.At(24, 21), 0u);
+    EXPECT_EQ(picture.At(15, 16), 0u);
+
+    TPixelBuffer tight(8 + 17, 6 + 30, 0);
+    CopySnapshotOpaque(tight.View(), snapshot.View(), nullptr);
+    EXPECT_EQ(tight.At(16, 16), 0u) << "a picture only 17 wider is left alone";
+
+    TPixelBuffer masked(40, 38, 0);
+    std::vector<std::uint8_t> mask(40 * 38, 0);
+    mask[17 * 40 + 18] = 1;
+    CopySnapshotOpaque(masked.View(), snapshot.View(), &mask);
+    EXPECT_EQ(masked.At(18, 17), MakePixel(255, 1, 2, 3));
+    EXPECT_EQ(masked.At(16, 16), 0u);
+}
+
+TEST(ShadowPicture, RegionShadowClearsTheRegionAndColourisesTheRest) {
+    TPixelBuffer picture(3, 1, 0);
+    TPixelView px = picture.View();
+    px.At(0, 0) = MakePixel(0, 255, 255, 255);
+    px.At(1, 0) = MakePixel(0, 128, 128, 128);
+    px.At(2, 0) = MakePixel(0, 255, 255, 254);
+    const std::vector<std::uint8_t> mask = MaskOfWhite(px);
+    EXPECT_EQ(mask, (std::vector<std::uint8_t>{1, 0, 0}));
+    FinishRegionShadow(px, mask, RGB(0, 0, 255));
+    EXPECT_EQ(picture.At(0, 0), 0u);
+    EXPECT_EQ(picture.At(1, 0), MakePixel(128, 0, 0, 128));
+    EXPECT_EQ(picture.At(2, 0), MakePixel(254, 0, 0, 254));
+}
