@@ -2,61 +2,56 @@
 
 #include <algorithm>
 
-using gui::RGBColor;
 using gui::TCanvas;
 using gui::TColor;
 
 namespace {
 
-constexpr TColor kGreyBorder = RGBColor(119, 196, 238);
+constexpr TColor Rgb(int r, int g, int b) { return gui::RGBColor(r, g, b); }
+constexpr TColor kWhite = gui::clWhite, kBlack = gui::clBlack;
+constexpr TColor kNone = gui::clNone, kBtnFace = gui::clBtnFace;
+constexpr TColor kBlueFocus = Rgb(119, 196, 238);
 
+// Face, light, shadow, pressed, hot, flat, style; in the order of TModalColorStyle from lcsGold.
 const TModalColorPreset kPresets[] = {
-    /* lcsGold */ {RGBColor(192, 192, 0), RGBColor(255, 255, 0), RGBColor(128, 128, 0), gui::clNone,
-                   RGBColor(223, 223, 0), false, bsModern},
-    /* lcsChrome */ {RGBColor(192, 192, 192), gui::clWhite, RGBColor(128, 128, 128), gui::clNone, gui::clNone, false,
-                     bsModern},
-    /* lcsBlue */ {RGBColor(0, 128, 255), RGBColor(0, 255, 255), RGBColor(0, 0, 255), gui::clNone, gui::clNone, false,
-                   bsModern},
-    /* lcsRed */ {RGBColor(255, 0, 0), RGBColor(255, 192, 192), RGBColor(192, 0, 0), gui::clNone, gui::clNone, false,
-                  bsModern},
-    /* lcsUltraFlat1 */ {gui::clBtnFace, RGBColor(132, 146, 181), RGBColor(132, 146, 181), RGBColor(132, 146, 181),
-                         RGBColor(214, 211, 222), true, bsNormal},
-    /* lcsUltraFlat2 */ {gui::clBtnFace, gui::clBlack, gui::clBlack, RGBColor(188, 218, 36), RGBColor(228, 246, 140),
-                         true, bsNormal},
-    /* lcsAqua */ {RGBColor(148, 206, 236), RGBColor(212, 230, 252), gui::clBlack, gui::clNone, gui::clNone, false,
-                   bsModern},
+    {Rgb(192, 192, 0), Rgb(255, 255, 0), Rgb(128, 128, 0), kNone, Rgb(223, 223, 0), false, bsModern},
+    {Rgb(192, 192, 192), kWhite, Rgb(128, 128, 128), kNone, kNone, false, bsModern},
+    {Rgb(0, 128, 255), Rgb(0, 255, 255), Rgb(0, 0, 255), kNone, kNone, false, bsModern},
+    {Rgb(255, 0, 0), Rgb(255, 192, 192), Rgb(192, 0, 0), kNone, kNone, false, bsModern},
+    {kBtnFace, Rgb(132, 146, 181), Rgb(132, 146, 181), Rgb(132, 146, 181), Rgb(214, 211, 222), true, bsNormal},
+    {kBtnFace, kBlack, kBlack, Rgb(188, 218, 36), Rgb(228, 246, 140), true, bsNormal},
+    {Rgb(148, 206, 236), Rgb(212, 230, 252), kBlack, kNone, kNone, false, bsModern},
 };
 
+// Solid rows have no border of their own and the blue focus frame; outlined rows draw border
+// and focus frame in one colour.
+constexpr TButtonSkin Solid(TColor face, TColor hot, TColor down, TColor caption) {
+    return {face, hot, down, false, kBlack, kBlueFocus, caption};
+}
+constexpr TButtonSkin Outlined(TColor face, TColor hot, TColor down, TColor border, TColor caption) {
+    return {face, hot, down, true, border, border, caption};
+}
+
+// Face, hot, pressed, (border), caption.
 const TButtonSkin kSkins[kButtonSkinCount] = {
-    {RGBColor(65, 139, 202), RGBColor(74, 154, 225), RGBColor(57, 118, 173), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(111, 179, 224), RGBColor(113, 181, 226), RGBColor(93, 149, 186), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(135, 184, 128), RGBColor(145, 197, 135), RGBColor(113, 152, 105), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(210, 91, 71), RGBColor(234, 102, 81), RGBColor(179, 78, 60), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(255, 183, 81), RGBColor(254, 168, 45), RGBColor(255, 153, 9), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(255, 225, 135), RGBColor(254, 211, 80), RGBColor(254, 198, 25), false, gui::clBlack, kGreyBorder,
-     RGBColor(144, 104, 43)},
-    {RGBColor(204, 204, 204), RGBColor(193, 193, 193), RGBColor(170, 170, 170), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(200, 211, 217), RGBColor(192, 201, 206), RGBColor(181, 190, 195), false, gui::clBlack, kGreyBorder, gui::clWhite},
-    {RGBColor(171, 185, 194), RGBColor(161, 176, 183), RGBColor(150, 163, 171), false, gui::clBlack, kGreyBorder,
-     RGBColor(131, 131, 131)},
-    {gui::clWhite, RGBColor(236, 243, 249), RGBColor(216, 232, 245), true, RGBColor(65, 141, 203), RGBColor(65, 141, 203),
-     RGBColor(65, 141, 203)},
-    {gui::clWhite, RGBColor(240, 247, 253), RGBColor(226, 240, 249), true, RGBColor(111, 180, 222),
-     RGBColor(111, 180, 222), RGBColor(111, 180, 222)},
-    {gui::clWhite, RGBColor(243, 248, 242), RGBColor(231, 241, 230), true, RGBColor(136, 185, 129),
-     RGBColor(136, 185, 129), RGBColor(136, 185, 129)},
-    {gui::clWhite, RGBColor(249, 238, 236), RGBColor(246, 222, 218), true, RGBColor(207, 93, 67), RGBColor(207, 93, 67),
-     RGBColor(207, 93, 67)},
-    {gui::clWhite, RGBColor(255, 249, 237), RGBColor(255, 241, 220), true, RGBColor(255, 183, 83), RGBColor(255, 183, 83),
-     RGBColor(255, 183, 83)},
-    {gui::clWhite, RGBColor(255, 252, 243), RGBColor(255, 250, 231), true, RGBColor(254, 224, 138),
-     RGBColor(254, 224, 138), RGBColor(169, 122, 68)},
-    {gui::clWhite, RGBColor(245, 245, 245), RGBColor(236, 236, 236), true, RGBColor(245, 245, 245),
-     RGBColor(245, 245, 245), RGBColor(54, 54, 54)},
-    {RGBColor(248, 248, 248), RGBColor(237, 237, 237), RGBColor(216, 216, 216), true, RGBColor(219, 219, 219),
-     RGBColor(219, 219, 219), gui::clBlack},
-    {RGBColor(248, 248, 248), RGBColor(247, 248, 250), RGBColor(237, 241, 244), true, RGBColor(168, 188, 199),
-     RGBColor(168, 188, 199), RGBColor(136, 136, 136)},
+    Solid(Rgb(65, 139, 202), Rgb(74, 154, 225), Rgb(57, 118, 173), kWhite),
+    Solid(Rgb(111, 179, 224), Rgb(113, 181, 226), Rgb(93, 149, 186), kWhite),
+    Solid(Rgb(135, 184, 128), Rgb(145, 197, 135), Rgb(113, 152, 105), kWhite),
+    Solid(Rgb(210, 91, 71), Rgb(234, 102, 81), Rgb(179, 78, 60), kWhite),
+    Solid(Rgb(255, 183, 81), Rgb(254, 168, 45), Rgb(255, 153, 9), kWhite),
+    Solid(Rgb(255, 225, 135), Rgb(254, 211, 80), Rgb(254, 198, 25), Rgb(144, 104, 43)),
+    Solid(Rgb(204, 204, 204), Rgb(193, 193, 193), Rgb(170, 170, 170), kWhite),
+    Solid(Rgb(200, 211, 217), Rgb(192, 201, 206), Rgb(181, 190, 195), kWhite),
+    Solid(Rgb(171, 185, 194), Rgb(161, 176, 183), Rgb(150, 163, 171), Rgb(131, 131, 131)),
+    Outlined(kWhite, Rgb(236, 243, 249), Rgb(216, 232, 245), Rgb(65, 141, 203), Rgb(65, 141, 203)),
+    Outlined(kWhite, Rgb(240, 247, 253), Rgb(226, 240, 249), Rgb(111, 180, 222), Rgb(111, 180, 222)),
+    Outlined(kWhite, Rgb(243, 248, 242), Rgb(231, 241, 230), Rgb(136, 185, 129), Rgb(136, 185, 129)),
+    Outlined(kWhite, Rgb(249, 238, 236), Rgb(246, 222, 218), Rgb(207, 93, 67), Rgb(207, 93, 67)),
+    Outlined(kWhite, Rgb(255, 249, 237), Rgb(255, 241, 220), Rgb(255, 183, 83), Rgb(255, 183, 83)),
+    Outlined(kWhite, Rgb(255, 252, 243), Rgb(255, 250, 231), Rgb(254, 224, 138), Rgb(169, 122, 68)),
+    Outlined(kWhite, Rgb(245, 245, 245), Rgb(236, 236, 236), Rgb(245, 245, 245), Rgb(54, 54, 54)),
+    Outlined(Rgb(248, 248, 248), Rgb(237, 237, 237), Rgb(216, 216, 216), Rgb(219, 219, 219), kBlack),
+    Outlined(Rgb(248, 248, 248), Rgb(247, 248, 250), Rgb(237, 241, 244), Rgb(168, 188, 199), Rgb(136, 136, 136)),
 };
 
 constexpr int kGradientBands = 32;
@@ -128,6 +123,7 @@ struct TPlacement {
     POINT Glyph;
 };
 
+// With the glyph above or below, caption and glyph are each placed across on their own.
 int HorizontalStart(gui::TAlignment alignment, int w, int content) {
     switch (alignment) {
     case gui::taLeftJustify: return 4;
@@ -182,7 +178,8 @@ void DrawContent(TCanvas& canvas, int w, int h, const TModalButtonFace& face, co
     gui::TGraphic* glyph = face.Glyph && !face.Glyph->Empty() ? face.Glyph : nullptr;
     const std::wstring text = CaptionText(face, glyph != nullptr);
     const SIZE textSize = canvas.TextExtent(text);
-    const SIZE glyphSize{glyph && face.NumGlyphs > 0 ? glyph->Width() / face.NumGlyphs : 0, glyph ? glyph->Height() : 0};
+    const int cellWidth = glyph && face.NumGlyphs > 0 ? glyph->Width() / face.NumGlyphs : 0;
+    const SIZE glyphSize{cellWidth, glyph ? glyph->Height() : 0};
     const TPlacement at = Place(face, w, h, textSize, glyphSize, s);
     if (!state.Enabled) canvas.Font.SetColor(face.DisableFontColor);
     if (!text.empty()) {
@@ -215,9 +212,9 @@ void FillVerticalGradient(TCanvas& canvas, int left, int right, int top, int bot
         const int bandTop = top + band * (bottom - top) / (kGradientBands - 1);
         const int bandBottom = std::min(bandTop + step + 1, bottom);
         if (bandBottom <= bandTop) continue;
-        canvas.Brush.SetColor(RGBColor(GradientChannel(gui::GetRValue32(from), gui::GetRValue32(to), band),
-                                       GradientChannel(gui::GetGValue32(from), gui::GetGValue32(to), band),
-                                       GradientChannel(gui::GetBValue32(from), gui::GetBValue32(to), band)));
+        canvas.Brush.SetColor(Rgb(GradientChannel(gui::GetRValue32(from), gui::GetRValue32(to), band),
+                                  GradientChannel(gui::GetGValue32(from), gui::GetGValue32(to), band),
+                                  GradientChannel(gui::GetBValue32(from), gui::GetBValue32(to), band)));
         canvas.FillRect(gui::Rect(left, bandTop, right, bandBottom));
     }
 }
