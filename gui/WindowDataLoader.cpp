@@ -39,7 +39,7 @@ public:
     void Load(const TWindowDataNode& root) {
         form_.SetName(root.Name);
         lines_[root.Name] = root.Line;
-        ApplyProperties(form_, WindowDataClassRegistered(root.ClassName) ? root.ClassName : L"TForm", root);
+        ApplyProperties(form_, RootClass(root), root);
         for (const TWindowDataNode& child : root.Children) CreateComponent(child, form_);
         std::stable_sort(fixups_.begin(), fixups_.end(),
                          [](const PendingStep& a, const PendingStep& b) { return a.Order < b.Order; });
@@ -90,6 +90,16 @@ private:
         lines_[node.Name] = node.Line;
         ApplyProperties(component, node.ClassName, node);
         for (const TWindowDataNode& child : node.Children) CreateComponent(child, component);
+    }
+
+    // A form class of the program's own may register extra properties; one it did not register
+    // is read as a plain form.
+    std::wstring RootClass(const TWindowDataNode& root) const {
+        if (!WindowDataClassRegistered(root.ClassName)) return L"TForm";
+        if (!WindowDataClassInherits(root.ClassName, L"TForm")) {
+            throw EWindowDataError(file_, root.Line, L"the outermost object is not a form", root.ClassName);
+        }
+        return root.ClassName;
     }
 
     void PlaceControl(TControl& control, TComponent& parent, const TWindowDataNode& node) {

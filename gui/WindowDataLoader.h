@@ -45,6 +45,12 @@ TWindowDataBinding Handler(const std::wstring& name, C* form, void (C::*method)(
     return {name, std::any(std::move(call)), nullptr};
 }
 
+// The same for a handler in hand: Handler(L"FormShow", TNotifyEvent([this](TObject*) { ... })).
+template <class... A>
+TWindowDataBinding Handler(const std::wstring& name, std::function<void(A...)> event) {
+    return {name, std::any(std::move(event)), nullptr};
+}
+
 // The component of that name, stored into the form's field; it must exist and be a T.
 template <class T>
 TWindowDataBinding Field(const std::wstring& name, T*& field) {

@@ -61,6 +61,15 @@ bool RegisterWindowDataClass(const std::wstring& className, const std::wstring& 
 
 bool WindowDataClassRegistered(const std::wstring& className) { return FindClass(className) != nullptr; }
 
+bool WindowDataClassInherits(const std::wstring& className, const std::wstring& ancestor) {
+    for (std::wstring name = className; !name.empty();) {
+        if (_wcsicmp(name.c_str(), ancestor.c_str()) == 0) return true;
+        const ClassInfo* info = FindClass(name);
+        name = info ? info->Parent : std::wstring();
+    }
+    return false;
+}
+
 const TComponentFactory* FindWindowDataFactory(const std::wstring& className) {
     const ClassInfo* info = FindClass(className);
     return info && info->Factory ? &info->Factory : nullptr;

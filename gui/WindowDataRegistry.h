@@ -110,6 +110,8 @@ bool RegisterWindowDataClass(const std::wstring& className, const std::wstring& 
                              TComponentFactory factory, std::vector<TPropertyEntry> properties,
                              TParentSetter place = nullptr);
 bool WindowDataClassRegistered(const std::wstring& className);
+// className is ancestor or registered with it somewhere up its chain of parents.
+bool WindowDataClassInherits(const std::wstring& className, const std::wstring& ancestor);
 // nullptr for an unknown class or one without a factory.
 const TComponentFactory* FindWindowDataFactory(const std::wstring& className);
 // The class's way of joining a parent, or its nearest ancestor's; nullptr for plain SetParent.

@@ -49,7 +49,8 @@ protected:
 
     TWindowDataBindings Bindings() {
         return {gui::Handler(L"SharedClick", &handlers, &Handlers::Click),
-                gui::Handler(L"MouseDownHandler", &handlers, &Handlers::MouseDown)};
+                gui::Handler(L"MouseDownHandler", &handlers, &Handlers::MouseDown),
+                gui::Handler(L"CountShow", gui::TNotifyEvent([this](gui::TObject*) { ++shows; }))};
     }
 
     void Load(const std::string& text, const TWindowDataBindings& bindings) {
@@ -72,6 +73,7 @@ protected:
     gui::TComponent* Named(const wchar_t* name) { return form->FindComponent(name); }
 
     Handlers handlers;
+    int shows = 0;
     std::unique_ptr<gui::TForm> form = std::make_unique<gui::TForm>(nullptr);
 };
 
@@ -112,6 +114,7 @@ TEST_F(WindowDataLoad, EveryFaultNamesFileLineAndName) {
         {"object f: TForm\n  object g: TGraphicControl\n    object h: TGraphicControl\n    end\n  end\nend\n", 3,
          L"parent cannot hold controls", L"g"},
         {"object f: TForm\n  object f: TGraphicControl\n  end\nend\n", 2, L"duplicate component name", L"f"},
+        {"object f: TPanel\nend\n", 1, L"the outermost object is not a form", L"TPanel"},
     };
     for (const auto& c : cases) {
         EWindowDataError e = ErrorOf(c.text);
@@ -228,7 +231,7 @@ TEST_F(WindowDataLoad, StandardControlsTakeTheirOwnProperties) {
          "    Width = 200\n    Height = 100\n"
          "    ActivePage = TS2\n"
          "    Style = tsFlatButtons\n"
-         "    object TS1: TTabSheet\n      Caption = 'TS1'\n    end\n"
+         "    object TS1: TTabSheet\n      Caption = 'TS1'\n      OnShow = CountShow\n    end\n"
          "    object TS2: TTabSheet\n      Caption = 'TS2'\n      TabVisible = False\n"
          "      object Label1: TLabel\n"
          "        Width = 120\n        Height = 43\n        AutoSize = False\n"
@@ -249,6 +252,9 @@ TEST_F(WindowDataLoad, StandardControlsTakeTheirOwnProperties) {
     EXPECT_EQ(pages->Page(0), Named(L"TS1"));
     EXPECT_EQ(pages->ActivePage(), Named(L"TS2"));
     EXPECT_FALSE(pages->Page(1)->TabVisible());
+    EXPECT_EQ(shows, 0);
+    pages->SetActivePage(pages->Page(0));
+    EXPECT_EQ(shows, 1);
     auto* label = dynamic_cast<gui::TLabel*>(Named(L"Label1"));
     EXPECT_EQ(label->Width(), 120);
     EXPECT_EQ(label->Height(), 43);
