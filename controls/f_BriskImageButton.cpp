@@ -1,0 +1,414 @@
+#include "controls/f_BriskImageButton.h"
+
+#include <algorithm>
+
+#include "gui/SysUtils.h"
+
+using gui::TPngImage;
+
+namespace {
+
+// The PNG class must be known to the picture loader before the first window loads its data;
+// every window that uses these buttons links this file, so its start-up is early enough.
+struct TPngFormatRegistration {
+    TPngFormatRegistration() { gui::RegisterPngFormat(); }
+    ~TPngFormatRegistration() { gui::UnregisterPngFormat(); }
+};
+const TPngFormatRegistration g_pngFormatRegistration;
+
+// The gaps between the dashes show what lies beneath, as a clear brush promises.
+void DrawDashedOutline(gui::TCanvas& canvas, int width, int height) {
+    const int previousMode = SetBkMode(canvas.Handle(), TRANSPARENT);
+    canvas.Pen.SetColor(gui::clBlack);
+    canvas.Pen.SetStyle(gui::psDash);
+    canvas.Brush.SetStyle(gui::bsClear);
+    canvas.Rectangle(0, 0, width, height);
+    canvas.Brush.SetStyle(gui::bsSolid);
+    canvas.Pen.SetStyle(gui::psSolid);
+    if (previousMode) SetBkMode(canvas.Handle(), previousMode);
+}
+
+// Three bands along one axis: the first and last `fixed` rows (or columns) keep their size.
+TPngImage SliceRows(const TPngImage& source, int targetHeight, int fixed) {
+    const int w = source.Width(), h = source.Height();
+    TPngImage sliced;
+    sliced.CreateBlank(w, targetHeight);
+    gui::StretchCopyRect(source, gui::Rect(0, 0, w, fixed), sliced, gui::Rect(0, 0, w, fixed));
+    gui::StretchCopyRect(source, gui::Rect(0, fixed, w, h - fixed), sliced, gui::Rect(0, fixed, w, targetHeight - fixed));
+    gui::StretchCopyRect(source, gui::Rect(0, h - fixed, w, h), sliced, gui::Rect(0, targetHeight - fixed, w, targetHeight));
+    return sliced;
+}
+
+TPngImage SliceColumns(const TPngImage& source, int targetWidth, int fixed) {
+    const int w = source.Width(), h = source.Height();
+    TPngImage sliced;
+    sliced.CreateBlank(targetWidth, h);
+    gui::StretchCopyRect(source, gui::Rect(0, 0, fixed, h), sliced, gui::Rect(0, 0, fixed, h));
+    gui::StretchCopyRect(source, gui::Rect(fixed, 0, w - fixed, h), sliced, gui::Rect(fixed, 0, targetWidth - fixed, h));
+    gui::StretchCopyRect(source, gui::Rect(w - fixed, 0, w, h), sliced, gui::Rect(targetWidth - fixed, 0, targetWidth, h));
+    return sliced;
+}
+
+void DrawImageInto(gui::TCanvas& target, const TPngButtonLook& look, const RECT& client, const RECT& imageRect) {
+    TPngImage& image = *look.Image;
+    if (look.Tile) {
+        gui::TBitmap pattern = image.ToBitmap();
+        target.Brush.SetBitmap(pattern.Handle());
+        target.FillRect(client);
+        target.Brush.SetBitmap(nullptr);
+    } else if (look.Stretch) {
+        TPngImage sliced = SlicePngImage(image, gui::RectWidth(imageRect), gui::RectHeight(imageRect), look.FixedWidth, look.FixedHeight);
+        target.StretchDraw(imageRect, sliced);
+    } else {
+        target.StretchDraw(imageRect, image);
+    }
+}
+
+void DrawOverlays(gui::TCanvas& target, const TPngButtonLook& look) {
+    if (look.Enabled && look.HasPopupMenu && look.PopupArrow && !look.PopupArrow->Empty()) {
+        gui::TGraphic& arrow = *look.PopupArrow;
+        target.Draw(look.Width + look.PopupArrowOffsetX - arrow.Width() - 5,
+                    (look.Height - arrow.Height()) / 2 + look.PopupArrowOffsetY, arrow);
+    }
+    if (look.Icon && !look.Icon->Empty()) {
+        gui::TGraphic& icon = *look.Icon;
+        target.Draw((look.Width - icon.Width()) / 2 + look.IconOffsetX, (look.Height - icon.Height()) / 2 + look.IconOffsetY,
+                    icon);
+    }
+}
+
+}  // namespace
+
+RECT CenteredImageRect(const RECT& client, int imageWidth, int imageHeight) {
+    RECT r;
+    r.left = client.left + std::max(gui::RectWidth(client) + 1 - imageWidth, 0) / 2;
+    r.top = client.top + std::max(gui::RectHeight(client) + 1 - imageHeight, 0) / 2;
+    r.right = std::min<LONG>(r.left + imageWidth, client.right);
+    r.bottom = std::min<LONG>(r.top + imageHeight, client.bottom);
+    return r;
+}
+
+TPngImage SlicePngImage(const TPngImage& image, int targetWidth, int targetHeight, int fixedWidth, int fixedHeight) {
+    TPngImage source;
+    source.Assign(image);
+    if (fixedHeight > 0 && 2 * fixedHeight < targetHeight) source = SliceRows(source, targetHeight, fixedHeight);
+    if (fixedWidth > 0 && 2 * fixedWidth < targetWidth) source = SliceColumns(source, targetWidth, fixedWidth);
+    return source;
+}
+
+void MakeFadedImage(const TPngImage& normal, TPngImage& faded) {
+    faded.Assign(normal);
+    faded.AddAlpha();
+    if (faded.ColorType() == gui::kPngPalette) return;
+    for (int y = 0; y < normal.Height(); ++y) {
+        std::uint8_t* alpha = faded.AlphaRow(y);
+        if (!alpha) return;
+        for (int x = 0; x < normal.Width(); ++x) alpha[x] = static_cast<std::uint8_t>(alpha[x] / 3);
+    }
+}
+
+void PaintPngButton(gui::TCanvas& canvas, const TPngButtonLook& look) {
+    if (!look.Image || look.Image->Empty()) {
+        DrawDashedOutline(canvas, look.Width, look.Height);
+        return;
+    }
+    const RECT client = gui::Rect(0, 0, look.Width, look.Height);
+    const RECT imageRect = look.Stretch ? client : CenteredImageRect(client, look.Image->Width(), look.Image->Height());
+    // Not opaque: the canvas already shows the parent beneath, and that is what the image is
+    // blended over.
+    gui::TBitmap buffer(look.Width, look.Height, gui::pf32bit);
+    buffer.Canvas().CopyRect(client, canvas, client);
+    DrawImageInto(buffer.Canvas(), look, client, imageRect);
+    DrawOverlays(buffer.Canvas(), look);
+    canvas.StretchDraw(client, buffer);
+}
+
+void DrawPngButtonCaption(gui::TCanvas& canvas, const TPngCaptionLook& look) {
+    if (look.Caption.empty()) return;
+    const SIZE extent = canvas.TextExtent(look.Caption);
+    int x = (look.Width - extent.cx) / 2;
+    if (look.Alignment == gui::taLeftJustify) x = 2;
+    if (look.Alignment == gui::taRightJustify) x = look.Width - extent.cx - 2;
+    const int y = (look.Height - extent.cy) / 2;
+    if (!look.Enabled) canvas.Font.SetColor(gui::clGrayText);
+    canvas.Brush.SetStyle(gui::bsClear);
+    canvas.TextRect(gui::Rect(0, 0, look.Width, look.Height), x + look.OffsetX, y + look.OffsetY, look.Caption);
+    canvas.Brush.SetStyle(gui::bsSolid);
+}
+
+TPNGImageButton::TPNGImageButton(gui::TComponent* owner)
+    : gui::TGraphicControl(owner),
+      FPngImg(std::make_unique<TPngImage>()),
+      FPngOver(std::make_unique<TPngImage>()),
+      FPngDown(std::make_unique<TPngImage>()),
+      FPngUp(std::make_unique<TPngImage>()),
+      FPngDisabled(std::make_unique<TPngImage>()),
+      FIcon(std::make_unique<gui::TPicture>()),
+      FPopupArrow(std::make_unique<gui::TPicture>()) {
+    for (TPngImage* image : {FPngImg.get(), FPngOver.get(), FPngDown.get(), FPngUp.get(), FPngDisabled.get()}) {
+        image->OnChange = [this, image] { PictureChanged(*image); };
+    }
+    FIcon->OnChange = [this] { Invalidate(); };
+    FPopupArrow->OnChange = [this] { Invalidate(); };
+    SetBounds(0, 0, 50, 50);
+    Canvas().Brush.SetColor(gui::clBtnFace);
+    SetShowHint(false);
+}
+
+TPNGImageButton::~TPNGImageButton() {
+    try {
+        FCurrentImage = nullptr;
+        FPngImg.reset();
+        FPngOver.reset();
+        FPngDown.reset();
+        FPngUp.reset();
+        FPngDisabled.reset();
+        FIcon.reset();
+        FPopupArrow.reset();
+    } catch (const std::exception& error) {
+        const sys::Exception* framework = dynamic_cast<const sys::Exception*>(&error);
+        std::wstring text = L"[TPNGImageButton.Destroy]" + (framework ? framework->Message() : sys::FromAnsi(error.what()));
+        OutputDebugStringW(text.c_str());
+    }
+}
+
+void TPNGImageButton::SetPngImg(const TPngImage& image) {
+    FPngImg->Assign(image);
+    if (FAutoSize && !FPngImg->Empty()) SetBounds(Left(), Top(), FPngImg->Width(), FPngImg->Height());
+    Invalidate();
+}
+
+void TPNGImageButton::SetFocusControl(gui::TControl* control) {
+    if (control == FFocusControl) return;
+    if (FFocusControl) RemoveFreeNotification(FFocusControl);
+    FFocusControl = control;
+    if (control) FreeNotification(control);
+}
+
+void TPNGImageButton::SetPopupMenu(HMENU menu) {
+    if (menu == FPopupMenu) return;
+    FPopupMenu = menu;
+    if (menu) Invalidate();
+}
+
+void TPNGImageButton::Notification(gui::TComponent* component, gui::TOperation operation) {
+    gui::TGraphicControl::Notification(component, operation);
+    if (operation == gui::opRemove && component == FFocusControl) FFocusControl = nullptr;
+}
+
+void TPNGImageButton::ChangeInt(int& field, int value) {
+    if (field == value) return;
+    field = value;
+    Invalidate();
+}
+
+void TPNGImageButton::ChangeBool(bool& field, bool value) {
+    if (field == value) return;
+    field = value;
+    Invalidate();
+}
+
+// An emptied image cannot size the control: only a present one changes Width and Height.
+void TPNGImageButton::PictureChanged(TPngImage& image) {
+    if (!Usable(image)) {
+        if (&image == FCurrentImage) FCurrentImage = nullptr;
+    } else if (FAutoSize) {
+        const bool normal = &image == FPngImg.get();
+        const int width = (Width() < image.Width() || normal) ? image.Width() : Width();
+        const int height = (Height() < image.Height() || normal) ? image.Height() : Height();
+        SetBounds(Left(), Top(), width, height);
+    }
+    Invalidate();
+    if (OnPictureChange) OnPictureChange(this);
+}
+
+bool TPNGImageButton::SwitchTo(TPngImage* image) {
+    if (image == FCurrentImage) return false;
+    FCurrentImage = image;
+    Invalidate();
+    return true;
+}
+
+void TPNGImageButton::SetParent(gui::TWinControl* parent) {
+    gui::TGraphicControl::SetParent(parent);
+    if (Parent()) Parent()->SetDoubleBuffered(true);
+}
+
+void TPNGImageButton::Click() {
+    if (Enabled()) gui::TGraphicControl::Click();
+}
+
+void TPNGImageButton::DblClick() {
+    if (Enabled()) gui::TGraphicControl::DblClick();
+}
+
+void TPNGImageButton::MouseDown(gui::TMouseButton button, gui::TShiftState shift, int x, int y) {
+    if (button != gui::mbLeft || !Enabled()) return;
+    if (!FPngDown->Empty()) SwitchTo(FPngDown.get());
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+// The first present image of PngUp, PngOver, PngImg; with PngUp empty the mouse is still over
+// the button, so the hover image stays even when it already was the current one.
+void TPNGImageButton::MouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y) {
+    if (button != gui::mbLeft || !Enabled()) return;
+    for (TPngImage* image : {FPngUp.get(), FPngOver.get(), FPngImg.get()}) {
+        if (!Usable(*image)) continue;
+        SwitchTo(image);
+        break;
+    }
+    FireMouseUp(button, shift, x, y);
+}
+
+void TPNGImageButton::FireMouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y) {
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TPNGImageButton::FireMouseEnter() {
+    if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TPNGImageButton::FireMouseLeave() {
+    if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TPNGImageButton::MouseEnter() {
+    if (!Enabled()) return;
+    if (!FPngOver->Empty()) SwitchTo(FPngOver.get());
+    FireMouseEnter();
+}
+
+void TPNGImageButton::MouseLeave() {
+    if (!Enabled()) return;
+    if (FPngImg->Width() > 0) SwitchTo(FPngImg.get());
+    FireMouseLeave();
+}
+
+void TPNGImageButton::EnabledChanged() {
+    if (Enabled()) {
+        if (Usable(*FPngImg)) SwitchTo(FPngImg.get());
+    } else {
+        if (FPngDisabled->Width() < 1) MakeFadedImage(*FPngImg, *FPngDisabled);
+        SwitchTo(FPngDisabled.get());
+    }
+    Repaint();
+}
+
+TPngButtonLook TPNGImageButton::Look() {
+    TPngButtonLook look;
+    look.Image = FCurrentImage;
+    if (!Enabled() && FPngDisabled->Width() != 0) look.Image = FPngDisabled.get();
+    look.Width = Width();
+    look.Height = Height();
+    look.Enabled = Enabled();
+    look.Stretch = FStretch;
+    look.Tile = FTile;
+    look.FixedWidth = FFixedWidth;
+    look.FixedHeight = FFixedHeight;
+    look.PopupArrow = FPopupArrow->Graphic();
+    look.HasPopupMenu = FPopupMenu != nullptr;
+    look.PopupArrowOffsetX = FPopupArrowOffsetX;
+    look.PopupArrowOffsetY = FPopupArrowOffsetY;
+    look.Icon = FIcon->Graphic();
+    look.IconOffsetX = FIconOffsetX;
+    look.IconOffsetY = FIconOffsetY;
+    return look;
+}
+
+void TPNGImageButton::Paint() {
+    if (FPainting || !FPngImg) return;
+    FPainting = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{FPainting};
+    if (!FCurrentImage || FCurrentImage->Width() < 1) FCurrentImage = FPngImg.get();
+    PaintPngButton(Canvas(), Look());
+}
+
+TPNGImageButtonEx::TPNGImageButtonEx(gui::TComponent* owner) : TPNGImageButton(owner) {}
+
+void TPNGImageButtonEx::SetFontSpace(int v) {
+    if (v == FFontSpace) return;
+    FFontSpace = v;
+    Invalidate();
+}
+
+void TPNGImageButtonEx::SetAlignment(gui::TAlignment alignment) {
+    if (alignment == FAlignment) return;
+    FAlignment = alignment;
+    Invalidate();
+}
+
+void TPNGImageButtonEx::SetCaptionOffsetX(int v) {
+    if (v == FCaptionOffsetX) return;
+    FCaptionOffsetX = v;
+    Invalidate();
+}
+
+void TPNGImageButtonEx::SetCaptionOffsetY(int v) {
+    if (v == FCaptionOffsetY) return;
+    FCaptionOffsetY = v;
+    Invalidate();
+}
+
+void TPNGImageButtonEx::SetDown(bool down) {
+    if (down == FDown) return;
+    FDown = down;
+    Invalidate();
+    if (FDown && FGroupIndex != 0) ReleaseGroup();
+}
+
+void TPNGImageButtonEx::ReleaseGroup() {
+    if (!Parent() || FGroupIndex == 0) return;
+    for (size_t i = 0; i < Parent()->ControlCount() && FDown; ++i) {
+        auto* other = dynamic_cast<TPNGImageButtonEx*>(Parent()->Control(i));
+        if (other && other != this && other->FGroupIndex == FGroupIndex) other->PopUp();
+    }
+}
+
+void TPNGImageButtonEx::PopUp() {
+    SetDown(false);
+    if (PngImg().Width() > 0 && SwitchTo(&PngImg())) Repaint();
+}
+
+void TPNGImageButtonEx::MouseDown(gui::TMouseButton button, gui::TShiftState shift, int x, int y) {
+    TPNGImageButton::MouseDown(button, shift, x, y);
+    if (button != gui::mbLeft || !Enabled()) return;
+    if (Usable(PngDown()) && FGroupIndex != 0 && !FDown) {
+        FDown = true;
+        Repaint();
+        ReleaseGroup();
+    }
+}
+
+void TPNGImageButtonEx::MouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y) {
+    if (FDown) return;
+    TPNGImageButton::MouseUp(button, shift, x, y);
+}
+
+void TPNGImageButtonEx::MouseEnter() {
+    if (!Enabled()) return;
+    if (!LatchedInGroup() && Usable(PngOver())) SwitchTo(&PngOver());
+    FireMouseEnter();
+}
+
+void TPNGImageButtonEx::MouseLeave() {
+    if (!Enabled()) return;
+    if (!LatchedInGroup() && Usable(PngImg())) SwitchTo(&PngImg());
+    FireMouseLeave();
+}
+
+void TPNGImageButtonEx::Paint() {
+    Canvas().Font = Font();
+    TPNGImageButton::Paint();
+    TPngCaptionLook look;
+    look.Caption = Caption();
+    look.Alignment = FAlignment;
+    look.Width = Width();
+    look.Height = Height();
+    look.OffsetX = FCaptionOffsetX;
+    look.OffsetY = FCaptionOffsetY;
+    look.Enabled = Enabled();
+    DrawPngButtonCaption(Canvas(), look);
+}
