@@ -273,3 +273,7 @@ class TBriskPanel : public TBriskCustomPanel {
 public:
     explicit TBriskPanel(gui::TComponent* owner) : TBriskCustomPanel(owner) {}
 };
+
+// Makes the panel, the frame controller and their properties known to stored window data; a
+// window calls it before it loads its data (a second call changes nothing).
+void RegisterBriskPanelWindowData();

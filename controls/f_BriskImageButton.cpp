@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gui/SysUtils.h"
+#include "gui/WindowDataRegistry.h"
 
 using gui::TPngImage;
 
@@ -411,4 +412,52 @@ void TPNGImageButtonEx::Paint() {
     look.OffsetY = FCaptionOffsetY;
     look.Enabled = Enabled();
     DrawPngButtonCaption(Canvas(), look);
+}
+
+void RegisterBriskImageButtonWindowData() {
+    using Button = TPNGImageButton;
+    using ButtonEx = TPNGImageButtonEx;
+    using Value = const gui::TWindowDataValue&;
+    using Reader = gui::TWindowDataReader&;
+    gui::RegisterWindowDataClass(
+        L"TPNGImageButton", L"TGraphicControl", gui::FactoryOf<Button>(),
+        gui::TPropertyTable<Button>()
+            .Boolean(L"AutoSize", &Button::SetAutoSize)
+            .Add(L"PngImg", [](Button& b, Value v, Reader reader) { b.SetPngImg(reader.PngPicture(v)); })
+            .Add(L"PngOver", [](Button& b, Value v, Reader reader) { b.SetPngOver(reader.PngPicture(v)); })
+            .Add(L"PngDown", [](Button& b, Value v, Reader reader) { b.SetPngDown(reader.PngPicture(v)); })
+            .Add(L"PngUp", [](Button& b, Value v, Reader reader) { b.SetPngUp(reader.PngPicture(v)); })
+            .Add(L"PngDisabled", [](Button& b, Value v, Reader reader) { b.SetPngDisabled(reader.PngPicture(v)); })
+            .Add(L"Icon", [](Button& b, Value v, Reader reader) { b.Icon().SetGraphic(reader.Picture(v)); })
+            .Add(L"PopupArrow", [](Button& b, Value v, Reader reader) { b.PopupArrow().SetGraphic(reader.Picture(v)); })
+            .Integer(L"IconOffsetX", &Button::SetIconOffsetX)
+            .Integer(L"IconOffsetY", &Button::SetIconOffsetY)
+            .Integer(L"PopupArrowOffsetX", &Button::SetPopupArrowOffsetX)
+            .Integer(L"PopupArrowOffsetY", &Button::SetPopupArrowOffsetY)
+            .Integer(L"FixedHeight", &Button::SetFixedHeight)
+            .Integer(L"FixedWidth", &Button::SetFixedWidth)
+            .Boolean(L"Stretch", &Button::SetStretch)
+            .Boolean(L"Tile", &Button::SetTile)
+            .Add(L"FocusControl", [](Button& b, Value v, Reader reader) {
+                reader.Fixup([&b, v, &reader] {
+                    auto* control = dynamic_cast<gui::TControl*>(&reader.ComponentNamed(v));
+                    if (!control) throw gui::EWindowDataBadValue(L"control expected");
+                    b.SetFocusControl(control);
+                });
+            })
+            .Event(L"OnPictureChange", &Button::OnPictureChange)
+            .Ignored(L"ParentShowHint")
+            .Ignored(L"HelpType")
+            .Ignored(L"HelpKeyword")
+            .Ignored(L"HelpContext")
+            .Entries());
+    gui::RegisterWindowDataClass(L"TPNGImageButtonEx", L"TPNGImageButton", gui::FactoryOf<ButtonEx>(),
+                                 gui::TPropertyTable<ButtonEx>()
+                                     .Integer(L"FontSpace", &ButtonEx::SetFontSpace)
+                                     .Boolean(L"Down", &ButtonEx::SetDown)
+                                     .Integer(L"GroupIndex", &ButtonEx::SetGroupIndex)
+                                     .Enum(L"Alignment", &ButtonEx::SetAlignment, gui::kAlignmentIdents)
+                                     .Integer(L"CaptionOffsetX", &ButtonEx::SetCaptionOffsetX)
+                                     .Integer(L"CaptionOffsetY", &ButtonEx::SetCaptionOffsetY)
+                                     .Entries());
 }

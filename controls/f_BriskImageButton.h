@@ -184,3 +184,7 @@ private:
     gui::TAlignment FAlignment = gui::taCenter;
     int FCaptionOffsetX = 0, FCaptionOffsetY = 0;
 };
+
+// Makes both classes and their properties known to stored window data; a window calls it before
+// it loads its data (a second call changes nothing).
+void RegisterBriskImageButtonWindowData();

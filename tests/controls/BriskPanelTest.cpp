@@ -13,6 +13,7 @@
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
 #include "gui/ExtCtrls.h"
+#include "gui/WindowDataLoader.h"
 #include "tests/gui/GuiTestSupport.h"
 
 using namespace gui;
@@ -356,4 +357,63 @@ TEST_F(BriskPanel, CaptureBuffersOfNestedTransparentPanelsStaySmall) {
     RecordProperty("ms_per_repaint", std::to_string(msPerRepaint));
     RecordProperty("capture_growth_mib", std::to_string(growthMiB));
     EXPECT_LT(growthMiB, 8.0);
+}
+
+TEST(BriskWindowData, StoredWindowBuildsPanelsAndButtonsWithTheirProperties) {
+    RegisterBriskPanelWindowData();
+    RegisterBriskImageButtonWindowData();
+    const std::string data =
+        "object frm_Probe: TForm\n"
+        "  BorderStyle = bsNone\n"
+        "  ClientWidth = 200\n"
+        "  ClientHeight = 100\n"
+        "  object pnlGg: TBriskPanel\n"
+        "    Align = alClient\n"
+        "    Color = clWhite\n"
+        "    Ctl3D = False\n"
+        "    ParentCtl3D = False\n"
+        "    GridXSize = 4\n"
+        "    BorderSides = [sdLeft, sdTop]\n"
+        "    object pnlMinClose: TBriskPanel\n"
+        "      Left = 119\n"
+        "      Top = 0\n"
+        "      Width = 81\n"
+        "      Height = 27\n"
+        "      Transparent = True\n"
+        "      BackgroundOptions = [poStretch]\n"
+        "      object btnClose: TPNGImageButtonEx\n"
+        "        Left = 51\n"
+        "        Top = 0\n"
+        "        Width = 30\n"
+        "        Height = 27\n"
+        "        Align = alRight\n"
+        "        Cursor = crHandPoint\n"
+        "        GroupIndex = 2\n"
+        "        FocusControl = pnlGg\n"
+        "        OnClick = btnCloseClick\n"
+        "      end\n"
+        "    end\n"
+        "  end\n"
+        "end\n";
+    auto* form = New<TForm>(&Application);
+    int clicks = 0;
+    LoadWindowDataText(*form, data, L"probe.dfm", {Handler(L"btnCloseClick", TNotifyEvent([&](TObject*) { ++clicks; }))});
+    auto* outer = dynamic_cast<TBriskPanel*>(form->FindComponent(L"pnlGg"));
+    auto* glass = dynamic_cast<TBriskPanel*>(form->FindComponent(L"pnlMinClose"));
+    auto* close = dynamic_cast<TPNGImageButtonEx*>(form->FindComponent(L"btnClose"));
+    ASSERT_TRUE(outer && glass && close);
+    EXPECT_EQ(outer->GridXSize(), 4);
+    EXPECT_EQ(outer->BorderSides(), sdLeft | sdTop);
+    EXPECT_TRUE(glass->Transparent());
+    EXPECT_EQ(glass->BackgroundOptions(), poStretch);
+    EXPECT_EQ(close->GroupIndex(), 2);
+    EXPECT_EQ(close->FocusControl(), outer);
+    EXPECT_EQ(close->Left(), 51);
+    form->Show();
+    guitest::Pump();
+    EXPECT_EQ(guitest::PrintedPixel(*glass, 10, 10), RGB(255, 255, 255));
+    guitest::SendMouse(glass->Handle(), WM_LBUTTONDOWN, 60, 10, MK_LBUTTON);
+    guitest::SendMouse(glass->Handle(), WM_LBUTTONUP, 60, 10);
+    EXPECT_EQ(clicks, 1);
+    Application.FreeComponent(form);
 }
