@@ -68,6 +68,8 @@ void TForm::ApplyLayeredAttributes() {
 }
 
 RECT TForm::ClientRect() const {
+    if (HandleAllocated()) return TWinControl::ClientRect();
+    // Before the window exists, the frame the border style will add.
     RECT frame{0, 0, 0, 0};
     DWORD style = borderStyle_ == bsNone ? WS_POPUP : borderStyle_ == bsSizeable ? WS_OVERLAPPEDWINDOW : WS_CAPTION;
     AdjustWindowRectEx(&frame, style, FALSE, 0);

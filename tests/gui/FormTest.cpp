@@ -286,3 +286,20 @@ TEST_F(Forms, MinimisingTheApplicationHidesItsFormsAndRestoringShowsThem) {
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(form->WindowState(), wsNormal);
 }
+
+TEST_F(Forms, ClientSizeIsTheClientAreaWhateverTheBorder) {
+    for (TFormBorderStyle style : {bsNone, bsSingle, bsSizeable}) {
+        TForm* form = Make();
+        form->SetBorderStyle(style);
+        form->SetClientSize(300, 200);
+        form->HandleNeeded();
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        EXPECT_EQ(RectWidth(client), 300) << style;
+        EXPECT_EQ(RectHeight(client), 200) << style;
+        EXPECT_EQ(form->ClientWidth(), 300);
+        form->SetClientSize(320, 210);
+        GetClientRect(form->Handle(), &client);
+        EXPECT_EQ(RectWidth(client), 320) << style;
+    }
+}
