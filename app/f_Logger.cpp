@@ -3,6 +3,7 @@
 #include "gui/SysUtils.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <cstdio>
 #include <cwctype>
@@ -60,9 +61,21 @@ bool SameNoCase(const std::wstring& text, const wchar_t* name) {
 
 void ScrollOneLineDown(HWND control) { SendMessageW(control, WM_VSCROLL, SB_LINEDOWN, 0); }
 
-void AddToTextControl(HWND edit, const std::wstring& line) {
+// Edit controls stop taking text at about 32 K characters by default, long before the thousand
+// lines after which the log clears them; the limit is raised so no message silently goes missing.
+void MakeRoom(HWND edit, bool rich, size_t needed) {
+    const size_t limit = static_cast<size_t>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+    if (needed <= limit) return;
+    if (rich)
+        SendMessageW(edit, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(needed * 2));
+    else
+        SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);  // 0: the largest size the control supports
+}
+
+void AddToTextControl(HWND edit, bool rich, const std::wstring& line) {
     int length = GetWindowTextLengthW(edit);
     std::wstring text = length > 0 ? L"\r\n" + line : line;
+    MakeRoom(edit, rich, static_cast<size_t>(length) + text.size());
     SendMessageW(edit, EM_SETSEL, length, length);
     SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(edit, EM_LINESCROLL, 0, 1);
@@ -110,7 +123,7 @@ void ShowInContainer(HWND container, const std::wstring& msg, int level, const S
     const std::wstring kind = ClassNameOf(container);
     const std::wstring stamp = DisplayStamp(now);
     if (SameNoCase(kind, L"Edit") || StartsWithNoCase(kind, L"RichEdit"))
-        AddToTextControl(container, stamp + L" " + msg);
+        AddToTextControl(container, !SameNoCase(kind, L"Edit"), stamp + L" " + msg);
     else if (SameNoCase(kind, L"ListBox"))
         AddToListBox(container, stamp + L" " + msg);
     else if (SameNoCase(kind, WC_LISTVIEWW))

@@ -66,13 +66,25 @@ const wchar_t kStamp[] = L"2026/12/07 09:05:03.042";
 
 }  // namespace
 
-TEST_F(LogContainerTest, EditGetsOneStampedLinePerMessageAtEveryLevel) {
-    Window edit(L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
-    ASSERT_TRUE(edit.Get());
-    TLogger logger(edit.Get(), dir_, FixedClock);
-    logger.WriteLog(sys::ToAnsi(L"下载失败"), llInformation);
-    logger.WriteLog(std::string("only here"), -1);
-    EXPECT_EQ(TextOf(edit.Get()), std::wstring(kStamp) + L" 下载失败\r\n" + kStamp + L" only here");
+TEST_F(LogContainerTest, TextControlsGetOneStampedLinePerMessageAtEveryLevelAndClearAtLineIndex1000) {
+    ASSERT_TRUE(LoadLibraryW(L"riched20.dll"));
+    for (const wchar_t* kind : {L"EDIT", L"RichEdit20W"}) {
+        SCOPED_TRACE(sys::ToAnsi(kind));
+        Window edit(kind, ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
+        ASSERT_TRUE(edit.Get());
+        TLogger logger(edit.Get(), dir_, FixedClock);
+        logger.WriteLog(sys::ToAnsi(L"下载失败"), llInformation);
+        logger.WriteLog(std::string("only here"), -1);
+        std::wstring text = TextOf(edit.Get());
+        for (auto& c : text) if (c == L'\r') c = L'\n';  // rich edit keeps bare CRs
+        EXPECT_NE(text.find(std::wstring(kStamp) + L" 下载失败\n"), std::wstring::npos);
+        EXPECT_NE(text.find(std::wstring(kStamp) + L" only here"), std::wstring::npos);
+
+        for (int i = 2; i < 1000; ++i) logger.WriteLog(std::string("filler"), -1);
+        ASSERT_EQ(SendMessageW(edit.Get(), EM_GETLINECOUNT, 0, 0), 1000) << "no line lost to the text limit";
+        logger.WriteLog(std::string("line index 1000"), -1);
+        EXPECT_EQ(GetWindowTextLengthW(edit.Get()), 0);
+    }
 }
 
 TEST_F(LogContainerTest, ListBoxClearsOnceItsThousandthItemIsAdded) {
@@ -88,7 +100,7 @@ TEST_F(LogContainerTest, ListBoxClearsOnceItsThousandthItemIsAdded) {
     EXPECT_EQ(SendMessageW(list.Get(), LB_GETCOUNT, 0, 0), 0);
 }
 
-TEST_F(LogContainerTest, ListViewRowHasStampCaptionAndMessageSubItem) {
+TEST_F(LogContainerTest, ListViewRowHasStampCaptionAndMessageSubItemAndEmptiesAtAThousandRows) {
     ASSERT_TRUE(LoadLibraryW(L"comctl32.dll"));
     Window view(WC_LISTVIEWW, LVS_REPORT);
     ASSERT_TRUE(view.Get());
@@ -105,6 +117,11 @@ TEST_F(LogContainerTest, ListViewRowHasStampCaptionAndMessageSubItem) {
     EXPECT_EQ(ListViewText(view.Get(), 0, 0), kStamp);
     EXPECT_EQ(ListViewText(view.Get(), 0, 1), L"first");
     EXPECT_EQ(ListViewText(view.Get(), 1, 1), L"second");
+
+    for (int i = 2; i < 999; ++i) logger.WriteLog(std::string("filler"), -1);
+    ASSERT_EQ(SendMessageW(view.Get(), LVM_GETITEMCOUNT, 0, 0), 999);
+    logger.WriteLog(std::string("row 1000"), -1);
+    EXPECT_EQ(SendMessageW(view.Get(), LVM_GETITEMCOUNT, 0, 0), 0) << "a list view is emptied at 1000 rows";
 }
 
 TEST_F(LogContainerTest, OtherWindowKindsAreRefusedAndThatLineStaysOutOfTheFile) {
