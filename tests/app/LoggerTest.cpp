@@ -191,3 +191,55 @@ TEST_F(LoggerTest, LinesFromSeveralThreadsNeverInterleave) {
     }
     EXPECT_EQ(count, kThreads * kLinesEach);
 }
+
+namespace {
+
+const wchar_t kChildDirVar[] = L"TALLYVO_LOGGER_CHILD_DIR";
+
+// Runs this test executable again as the second process, writing one line through the child test.
+DWORD RunChildWriter(const std::wstring& dir) {
+    SetEnvironmentVariableW(kChildDirVar, dir.c_str());
+    std::wstring command = L"\"" + sys::ExeFileName() + L"\" --gtest_filter=LoggerChildProcess.*";
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;  // the child's gtest report would garble ours
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableW(kChildDirVar, nullptr);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (!started) return 0xFFFFFFFF;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+}  // namespace
+
+TEST(LoggerChildProcess, WritesOneLineIntoTheFolderItIsGiven) {
+    const std::wstring dir = testenv::Var(kChildDirVar);
+    if (dir.empty()) GTEST_SKIP() << "runs only as the second process of the sharing test";
+    TLogger logger(nullptr, dir);
+    logger.WriteLog(std::string("from the other process"), llInformation);
+}
+
+TEST_F(LoggerTest, AnotherProcessCanWriteOnlyAfterTheCreatorReopenedTheFile) {
+    TLogger logger(nullptr, dir_);
+    logger.WriteLog(std::string("created"), llInformation);
+    EXPECT_NE(RunChildWriter(dir_), 0u) << "the new file is still held without sharing";
+    logger.WriteLog(std::string("reopened"), llInformation);
+    EXPECT_EQ(RunChildWriter(dir_), 0u);
+    logger.WriteLog(std::string("after"), llInformation);
+
+    std::istringstream lines(ReadBytes(dir_ + logger.LogFileName()));
+    std::vector<std::string> messages;
+    for (std::string line; std::getline(lines, line);) messages.push_back(line.substr(13));
+    EXPECT_EQ(messages, (std::vector<std::string>{"[Information] created\r", "[Information] reopened\r",
+                                                  "[Information] from the other process\r", "[Information] after\r"}));
+}
