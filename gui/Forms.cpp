@@ -369,10 +369,6 @@ void TApplication::ShowOwnedWindows() {
     }
 }
 
-void TApplication::Notification(TComponent* component, TOperation operation) {
-    if (operation == opRemove && component == mainForm_) mainForm_ = nullptr;
-}
-
 bool TApplication::ProcessMessage() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;

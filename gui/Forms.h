@@ -132,9 +132,6 @@ public:
 
     std::function<void(const std::exception&)> OnException;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
     bool ProcessMessage();
     void CreateHandle();
