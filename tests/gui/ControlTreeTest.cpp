@@ -222,3 +222,36 @@ TEST_F(ControlTree, ScreenPaintOfADoubleBufferedWindowShowsBackgroundAndChildren
     EXPECT_EQ(shot.PixelAt(5, 5), RGB(255, 255, 255));
     EXPECT_EQ(shot.PixelAt(60, 30), RGB(0, 0, 255));
 }
+
+namespace {
+
+// A windowed child that shows its parent through itself by having the parent paint into a
+// buffer shifted to the child's place, as a transparent panel does.
+class Glass : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void Paint() override {
+        DibSection buffer(Width(), Height(), 32);
+        SetViewportOrgEx(buffer.Dc(), -Left(), -Top(), nullptr);
+        HWND parent = Parent()->Handle();
+        SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Dc()), reinterpret_cast<LPARAM>(buffer.Dc()));
+        SendMessageW(parent, WM_PAINT, reinterpret_cast<WPARAM>(buffer.Dc()), 0);
+        SetViewportOrgEx(buffer.Dc(), 0, 0, nullptr);
+        BitBlt(Canvas().Handle(), 0, 0, Width(), Height(), buffer.Dc(), 0, 0, SRCCOPY);
+    }
+};
+
+}  // namespace
+
+TEST_F(ControlTree, AChildCapturesWhatItsParentPaintsBeneathIt) {
+    form->SetDoubleBuffered(true);
+    auto* glass = New<Glass>(form);
+    glass->SetParent(form);
+    glass->SetBounds(40, 10, 60, 40);
+    EXPECT_EQ(guitest::PrintedPixel(*glass, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(guitest::PrintedPixel(*glass, 10, 10), RGB(255, 0, 0)) << "the windowless probe at 50,20 of the form";
+    EXPECT_EQ(guitest::PrintedPixel(*glass, 49, 39), RGB(255, 0, 0));
+    EXPECT_EQ(guitest::PrintedPixel(*glass, 50, 39), RGB(255, 255, 255));
+}
