@@ -114,9 +114,13 @@ summarise() {
       return (m % 2) ? v[(m + 1) / 2] : (v[m / 2] + v[m / 2 + 1]) / 2
     }
     END {
-      printf "\n%s MiB, median of %s rounds\n  %-7s %10s %12s %14s\n", s, rounds, "way", "MiB/s", "CPU s/GiB", "peak WS MiB"
+      printf "\n%s MiB, median of %s rounds\n  %-7s %10s %17s %12s %14s\n", s, rounds, "way", "MiB/s", "(min-max)", "CPU s/GiB", "peak WS MiB"
       split("engine bare curl", ways, " ")
-      for (i = 1; i <= 3; i++) printf "  %-7s %10.1f %12.3f %14.2f\n", ways[i], med(t, ways[i]), med(c, ways[i]), med(p, ways[i])
+      for (i = 1; i <= 3; i++) {
+        w = ways[i]; lo = hi = t[w, 1]
+        for (j = 2; j <= n[w]; j++) { if (t[w, j] < lo) lo = t[w, j]; if (t[w, j] > hi) hi = t[w, j] }
+        printf "  %-7s %10.1f %17s %12.3f %14.2f\n", w, med(t, w), sprintf("(%.0f-%.0f)", lo, hi), med(c, w), med(p, w)
+      }
       printf "  engine/bare: throughput %.3f (goal >= 0.95), CPU per GiB %.3f (goal <= 1.10), peak WS %+.2f MiB (goal <= +2)\n",
         med(t, "engine") / med(t, "bare"), med(c, "engine") / med(c, "bare"), med(p, "engine") - med(p, "bare")
       printf "  engine/curl: throughput %.3f, CPU per GiB %.3f\n", med(t, "engine") / med(t, "curl"), med(c, "engine") / med(c, "curl")
