@@ -6,6 +6,7 @@ TLogger* g_Logger = nullptr;
 
 namespace {
 
+// Constant-initialised (an empty unique_ptr): nothing of it runs before the entry point.
 std::unique_ptr<TLogger> g_LoggerOwner;
 
 }  // namespace

@@ -18,7 +18,7 @@ const double kLargestShownPetabytes = 99999.99;
 std::string FormatSpeed(double bytesPerSecond) {
     if (!(bytesPerSecond >= 0))
         return "--";
-    double value = bytesPerSecond;
+    double value = bytesPerSecond + 0.0;  // turns -0.0 into 0.0, which would print as "-0.00"
     size_t unit = 0;
     while (unit + 1 < sizeof(kSpeedUnits) / sizeof(kSpeedUnits[0]) && value > kUnitStep) {
         value /= kUnitStep;

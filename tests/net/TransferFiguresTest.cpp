@@ -25,6 +25,7 @@ TEST(TransferFigures, SpeedClimbsBinaryUnitsOnlyWhenStrictlyAbove1024) {
         {-1, "--"},
         {std::numeric_limits<double>::quiet_NaN(), "--"},
         {0, "0.00B/s"},
+        {-0.0, "0.00B/s"},
         {1000, "1000.00B/s"},
         {1024, "1024.00B/s"},
         {1025, "1.00KB/s"},
