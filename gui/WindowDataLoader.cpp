@@ -36,14 +36,24 @@ public:
         }
     }
 
+    ~Loader() {
+        // A handler raising while a failed load unwinds has no one left to tell.
+        try {
+            ReleaseAlignment();
+        } catch (...) {
+        }
+    }
+
     void Load(const TWindowDataNode& root) {
         form_.SetName(root.Name);
         lines_[root.Name] = root.Line;
+        HoldAlignment(form_);
         ApplyProperties(form_, RootClass(root), root);
         for (const TWindowDataNode& child : root.Children) CreateComponent(child, form_);
         std::stable_sort(fixups_.begin(), fixups_.end(),
                          [](const PendingStep& a, const PendingStep& b) { return a.Order < b.Order; });
         for (const PendingStep& fixup : fixups_) RunAt(fixup.Where, fixup.Step);
+        ReleaseAlignment();
         BindFields(root.Line);
     }
 
@@ -87,9 +97,24 @@ private:
         made->SetName(node.Name);
         TComponent& component = *form_.Adopt(std::move(made));
         if (auto* control = dynamic_cast<TControl*>(&component)) PlaceControl(*control, parent, node);
+        if (auto* container = dynamic_cast<TWinControl*>(&component)) HoldAlignment(*container);
         lines_[node.Name] = node.Line;
         ApplyProperties(component, node.ClassName, node);
         for (const TWindowDataNode& child : node.Children) CreateComponent(child, component);
+    }
+
+    // Aligned controls take their places once the whole tree exists, in the order of the places
+    // written for them, not in the order they happen to be created; parents first, so that each
+    // container lays out its children within its final size.
+    void HoldAlignment(TWinControl& container) {
+        container.DisableAlign();
+        held_.push_back(&container);
+    }
+
+    void ReleaseAlignment() {
+        std::vector<TWinControl*> held = std::move(held_);
+        held_.clear();
+        for (TWinControl* container : held) container->EnableAlign();
     }
 
     // A form class of the program's own may register extra properties; one it did not register
@@ -164,6 +189,7 @@ private:
     std::map<std::wstring, int, NoCaseLess> lines_;
     std::vector<PendingStep> fixups_;
     std::vector<PendingStep> afterProperties_;
+    std::vector<TWinControl*> held_;
     Place current_;
 };
 

@@ -34,13 +34,20 @@ object frm_Test: Tfrm_Test
     end
   end
   object pnlBody: TWinControl
+    Left = 0
+    Top = 40
+    Width = 300
+    Height = 160
     Align = alClient
     Font.Name = '微软雅黑'
     Font.Height = -13
     Font.Color = $B57C48
     Font.Style = [fsBold]
     object pnlSide: TWinControl
+      Left = 250
+      Top = 0
       Width = 50
+      Height = 160
       Align = alRight
       Visible = False
     end
