@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <string>
 
 using testsrv::ScriptedHttpServer;
@@ -217,6 +218,27 @@ TEST_F(ScriptedServerTest, StallsDelayTheAnswerAndCanOutlastTheClientTimeout) {
     // Windows reports the time-out as such; Wine reports it as an aborted connection.
     EXPECT_TRUE(timedOut.sendError == ERROR_INTERNET_TIMEOUT || timedOut.sendError == ERROR_INTERNET_CONNECTION_ABORTED)
         << timedOut.sendError;
+}
+
+TEST_F(ScriptedServerTest, ServesConnectionsSideBySide) {
+    ScriptedResponse slow = WithBody("slow");
+    slow.stallBeforeMs = 600;
+    server_.Add(slow, testsrv::AnyRequest(), true);
+    std::string first, second;
+    auto started = std::chrono::steady_clock::now();
+    std::thread other([&] {
+        InetHandle connection = Connect();
+        first = Request(connection.Get(), L"GET", L"/one").body;
+    });
+    {
+        InetHandle connection = Connect();
+        second = Request(connection.Get(), L"GET", L"/two").body;
+    }
+    other.join();
+    EXPECT_EQ(first, "slow");
+    EXPECT_EQ(second, "slow");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1100));
+    EXPECT_EQ(server_.ConnectionCount(), 2);
 }
 
 TEST(ScriptedServer, StopsPromptlyWhileAnAnswerIsStalledAndAClientStillHoldsTheConnection) {
