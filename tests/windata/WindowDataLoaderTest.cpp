@@ -283,3 +283,16 @@ TEST_F(WindowDataLoad, PagesBelongToTheirPageControl) {
     EXPECT_EQ(notSheet.Line(), 3);
     EXPECT_EQ(notSheet.What(), L"bad value for ActivePage (tab sheet of this page control expected)");
 }
+
+TEST_F(WindowDataLoad, AlignedSiblingsStackByTheirWrittenPlacesNotTheirOrder) {
+    Load("object f: TForm\n"
+         "  BorderStyle = bsNone\n  ClientWidth = 100\n  ClientHeight = 200\n"
+         "  object a: TWinControl\n    Top = 80\n    Height = 40\n    Align = alTop\n  end\n"
+         "  object b: TWinControl\n    Top = 40\n    Height = 40\n    Align = alTop\n  end\n"
+         "  object c: TWinControl\n    Top = 0\n    Height = 40\n    Align = alTop\n  end\n"
+         "end\n");
+    EXPECT_EQ(dynamic_cast<gui::TControl*>(Named(L"c"))->Top(), 0);
+    EXPECT_EQ(dynamic_cast<gui::TControl*>(Named(L"b"))->Top(), 40);
+    EXPECT_EQ(dynamic_cast<gui::TControl*>(Named(L"a"))->Top(), 80);
+    EXPECT_EQ(dynamic_cast<gui::TControl*>(Named(L"a"))->Width(), 100);
+}
