@@ -8,6 +8,23 @@ namespace gui {
 
 TApplication Application;
 
+namespace {
+
+DWORD BorderStyleBits(TFormBorderStyle style) {
+    switch (style) {
+    case bsNone: return WS_POPUP;
+    case bsSingle: return WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case bsSizeable: return WS_OVERLAPPEDWINDOW;
+    case bsDialog: return WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    case bsToolWindow: return WS_CAPTION | WS_SYSMENU;
+    }
+    return WS_POPUP;
+}
+
+constexpr DWORD kAllBorderBits = WS_POPUP | WS_OVERLAPPEDWINDOW;
+
+}  // namespace
+
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
     SetBounds(0, 0, 320, 240);
@@ -24,13 +41,9 @@ void TForm::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.ClassName = L"TallyvoForm";
     params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_VISIBLE);
-    switch (borderStyle_) {
-    case bsNone: params.Style |= WS_POPUP; break;
-    case bsSingle: params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; break;
-    case bsSizeable: params.Style |= WS_OVERLAPPEDWINDOW; break;
-    case bsDialog: params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU; params.ExStyle |= WS_EX_DLGMODALFRAME; break;
-    case bsToolWindow: params.Style |= WS_CAPTION | WS_SYSMENU; params.ExStyle |= WS_EX_TOOLWINDOW; break;
-    }
+    params.Style |= BorderStyleBits(borderStyle_);
+    if (borderStyle_ == bsDialog) params.ExStyle |= WS_EX_DLGMODALFRAME;
+    if (borderStyle_ == bsToolWindow) params.ExStyle |= WS_EX_TOOLWINDOW;
     if (formStyle_ == fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
     params.WndParent = Application.Handle();
 }
@@ -65,6 +78,19 @@ void TForm::ApplyLayeredAttributes() {
     SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     DWORD flags = (transparentColor_ ? LWA_COLORKEY : 0) | (alphaBlend_ ? LWA_ALPHA : 0);
     SetLayeredWindowAttributes(window, ColorToRGB(transparentColorValue_), alphaBlend_ ? alphaBlendValue_ : 255, flags);
+}
+
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == borderStyle_) return;
+    const RECT client = ClientRect();
+    borderStyle_ = style;
+    if (HandleAllocated()) {
+        LONG_PTR bits = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(kAllBorderBits);
+        SetWindowLongPtrW(Handle(), GWL_STYLE, bits | BorderStyleBits(style));
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    SetClientSize(RectWidth(client), RectHeight(client));
 }
 
 RECT TForm::ClientRect() const {

@@ -28,7 +28,8 @@ public:
     ~TForm() override;
 
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
+    // Keeps the client size, so a stored client size holds whichever comes first.
+    void SetBorderStyle(TFormBorderStyle style);
     TFormStyle FormStyle() const { return formStyle_; }
     void SetFormStyle(TFormStyle style);
     bool KeyPreview() const { return keyPreview_; }

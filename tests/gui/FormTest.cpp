@@ -287,6 +287,22 @@ TEST_F(Forms, MinimisingTheApplicationHidesItsFormsAndRestoringShowsThem) {
     EXPECT_EQ(form->WindowState(), wsNormal);
 }
 
+TEST_F(Forms, BorderStyleChangesKeepTheClientSize) {
+    auto* form = New<TForm>(&Application);
+    made.push_back(form);
+    form->SetClientSize(300, 200);
+    form->SetBorderStyle(bsNone);  // stored window data may name the border after the size
+    EXPECT_EQ(form->Width(), 300);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    form->HandleNeeded();
+    form->SetBorderStyle(bsSingle);
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(RectWidth(client), 300);
+    EXPECT_EQ(RectHeight(client), 200);
+    EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_CAPTION);
+}
+
 TEST_F(Forms, ClientSizeIsTheClientAreaWhateverTheBorder) {
     for (TFormBorderStyle style : {bsNone, bsSingle, bsSizeable}) {
         TForm* form = Make();
