@@ -93,14 +93,23 @@ private:
         if (form_.FindComponent(node.Name) || _wcsicmp(node.Name.c_str(), form_.Name().c_str()) == 0) {
             throw EWindowDataError(file_, node.Line, L"duplicate component name", node.Name);
         }
-        std::unique_ptr<TComponent> made = (*factory)(&form_);
-        made->SetName(node.Name);
-        TComponent& component = *form_.Adopt(std::move(made));
+        TComponent& component = *form_.Adopt(Make(*factory, node));
         if (auto* control = dynamic_cast<TControl*>(&component)) PlaceControl(*control, parent, node);
         if (auto* container = dynamic_cast<TWinControl*>(&component)) HoldAlignment(*container);
         lines_[node.Name] = node.Line;
         ApplyProperties(component, node.ClassName, node);
         for (const TWindowDataNode& child : node.Children) CreateComponent(child, component);
+    }
+
+    std::unique_ptr<TComponent> Make(const TComponentFactory& factory, const TWindowDataNode& node) {
+        std::unique_ptr<TComponent> made;
+        try {
+            made = factory(&form_);
+        } catch (const sys::Exception& e) {
+            throw EWindowDataError(file_, node.Line, L"cannot create " + node.ClassName + L" (" + e.Message() + L")", node.Name);
+        }
+        made->SetName(node.Name);
+        return made;
     }
 
     // Aligned controls take their places once the whole tree exists, in the order of the places

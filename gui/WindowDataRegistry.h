@@ -144,7 +144,7 @@ V IdentValue(const TWindowDataValue& value, const TIdentTable<V>& table) {
     throw EWindowDataBadValue(L"one of " + names + L" expected");
 }
 
-// The bits of the written elements OR-ed together.
+// The bits of the written elements OR-ed together; V is an unsigned bit set (TAnchors).
 template <class V>
 V SetValue(const TWindowDataValue& value, const TIdentTable<V>& table) {
     if (value.Kind != TWindowDataValueKind::Set) throw EWindowDataBadValue(L"set expected");
@@ -165,7 +165,8 @@ extern const TIdentTable<TAlignment> kAlignmentIdents;
 extern const TIdentTable<TFontStyles> kFontStyleIdents;
 extern const TIdentTable<TColor> kColorIdents;
 
-// The property list of one class, built with its typed setters. B is T or a base of it.
+// The property list of one class, built with its typed setters. B is T or a base of it. Ident
+// tables are kept by reference: give namespace-scope constants.
 template <class T>
 class TPropertyTable {
 public:
