@@ -1,0 +1,76 @@
+// The launcher's entry point. The process-wide objects come and go here in a written order
+// rather than through static initialisation, whose order across files C++ leaves open.
+#include "app/f_GlobalVar.h"
+#include "gui/Forms.h"
+#include "gui/SysUtils.h"
+#include "net/HttpClientIntf.h"
+#include "net/public/HttpClientImpl.h"
+#include "ui/f_Main.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+// Only the first argument counts; an empty one (a quoted "") is no argument.
+bool FirstArgumentGiven() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args) return false;
+    const bool given = count > 1 && args[1][0] != L'\0';
+    LocalFree(args);
+    return given;
+}
+
+// The mutex lives as long as the process: its handle is never closed, the system drops it.
+bool AnotherInstanceRuns() {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"OrvelDownloader_NV");
+    return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void RunLauncher() {
+    gui::Application.Initialize();
+    if (FirstArgumentGiven()) return;
+    if (AnotherInstanceRuns()) {
+        gui::Application.Terminate();
+        return;
+    }
+    gui::Application.SetTitle(L"Tallyvo");
+    gui::Application.CreateForm(frm_Main);
+    gui::Application.Run();
+}
+
+// What the framework does with an error that escapes start-up: a plain box with its text.
+void ReportStartupError(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), L"Tallyvo", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    _InitHttpClient();
+    try {
+        CreateGlobals();
+    } catch (const sys::Exception& e) {
+        ReportStartupError(e.Message());
+        ReleaseHttpClient();
+        _DoneHttpClient();
+        return 1;
+    }
+    int exitCode = 0;
+    try {
+        RunLauncher();
+    } catch (const sys::Exception& e) {
+        ReportStartupError(e.Message());
+        exitCode = 1;
+    } catch (const std::exception& e) {
+        ReportStartupError(sys::FromAnsi(e.what()));
+        exitCode = 1;
+    }
+    FreeGlobals();
+    ReleaseHttpClient();
+    _DoneHttpClient();
+    return exitCode;
+}

@@ -1,0 +1,28 @@
+#include "ui/MirrorHosts.h"
+
+#ifndef TALLYVO_PRIMARY_HOST
+#error TALLYVO_PRIMARY_HOST must name the primary mirror as a wide string literal "host[:port]"
+#endif
+#ifndef TALLYVO_SECONDARY_HOST
+#error TALLYVO_SECONDARY_HOST must name the secondary mirror as a wide string literal "host[:port]"
+#endif
+
+const wchar_t kPackageFileName[] = L"Tallyvo（Norvik）（完整安装包）.exe";
+
+namespace {
+
+std::wstring PackageUrlOn(const wchar_t* host) {
+    return std::wstring(L"http://") + host + L"/uploads/" + kPackageFileName;
+}
+
+}  // namespace
+
+const std::wstring& PrimaryDownloadUrl() {
+    static const std::wstring url = PackageUrlOn(TALLYVO_PRIMARY_HOST);
+    return url;
+}
+
+const std::wstring& SecondaryDownloadUrl() {
+    static const std::wstring url = PackageUrlOn(TALLYVO_SECONDARY_HOST);
+    return url;
+}

@@ -1,0 +1,73 @@
+#include "ui/f_Info.h"
+
+#include "controls/briskPanel.h"
+#include "controls/f_BriskImageButton.h"
+#include "controls/f_ShadowFrame.h"
+#include "gui/PngImage.h"
+
+namespace {
+
+void RegisterInfoWindowClasses() {
+    gui::RegisterPngFormat();
+    RegisterBriskPanelWindowData();
+    RegisterBriskImageButtonWindowData();
+}
+
+}  // namespace
+
+Tfrm_Info::Tfrm_Info(gui::TComponent* owner) : gui::TForm(owner) {
+    RegisterInfoWindowClasses();
+    gui::LoadWindowData(*this, L"f_Info.dfm");
+}
+
+Tfrm_Info::~Tfrm_Info() = default;
+
+gui::TWindowDataBindings Tfrm_Info::WindowDataBindings() {
+    using gui::Field;
+    using gui::Handler;
+    return {
+        Field(L"Label1", Label1), Field(L"Image1", Image1), Field(L"pnl_Titile", pnl_Titile),
+        Field(L"lblSysTitle", lblSysTitle), Field(L"briskPnlTopRight", briskPnlTopRight),
+        Field(L"pnlMinClose", pnlMinClose), Field(L"btnClose", btnClose), Field(L"pnl_bottom", pnl_bottom),
+        Field(L"btnReLoad", btnReLoad), Field(L"btnUseIE", btnUseIE),
+        Handler(L"FormCreate", this, &Tfrm_Info::FormCreate),
+        Handler(L"FormShow", this, &Tfrm_Info::FormShow),
+        Handler(L"pnl_TitileMouseDown", this, &Tfrm_Info::pnl_TitileMouseDown),
+        Handler(L"btnCloseClick", this, &Tfrm_Info::btnCloseClick),
+        Handler(L"btnReLoadClick", this, &Tfrm_Info::btnReLoadClick),
+        Handler(L"btnUseIEClick", this, &Tfrm_Info::btnUseIEClick),
+    };
+}
+
+void Tfrm_Info::FormCreate(gui::TObject*) {
+    FShadow = std::make_unique<TFormShadow>();
+    FShadow->SetForm(Handle());
+}
+
+void Tfrm_Info::FormShow(gui::TObject*) { FShadow->SetActive(true); }
+
+void Tfrm_Info::pnl_TitileMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
+    ReleaseCapture();
+    SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+void Tfrm_Info::btnCloseClick(gui::TObject*) { _Choose(kPromptClosed); }
+
+void Tfrm_Info::btnReLoadClick(gui::TObject*) { _Choose(kPromptDownloadAgain); }
+
+void Tfrm_Info::btnUseIEClick(gui::TObject*) { _Choose(kPromptUseBrowser); }
+
+void Tfrm_Info::_Choose(int32_t choice) {
+    FChoice = choice;
+    Close();
+}
+
+int32_t ShowDownloadFailPrompt() {
+    // Freed by the owner's FreeComponent on every path, an exception from the modal loop too.
+    struct TPromptOwner {
+        Tfrm_Info* form;
+        ~TPromptOwner() { gui::Application.FreeComponent(form); }
+    } prompt{gui::NewForm<Tfrm_Info>(&gui::Application)};
+    prompt.form->ShowModal();
+    return prompt.form->Choice();
+}

@@ -1,0 +1,126 @@
+#pragma once
+// Tfrm_Main: the borderless main window with its three pages (start, folder, progress) and the
+// download run that lives on it. The component tree comes from the stored window data
+// ui/f_Main.dfm; this class holds the behaviour.
+#include "gui/ComCtrls.h"
+#include "gui/ExtCtrls.h"
+#include "gui/Forms.h"
+#include "gui/StdCtrls.h"
+#include "gui/WindowDataLoader.h"
+#include "net/HttpClientIntf.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TBriskPanel;
+class TFormShadow;
+class TPNGImageButtonEx;
+class TTesselEditEx;
+class TTesselRadioButton;
+
+// The message dialog kinds the window uses (codes of the message dialog).
+constexpr int kMessageInfo = 0;
+constexpr int kMessageOkCancel = 3;
+// The dialog's answer for OK.
+constexpr int kMessageOk = 1;
+
+class Tfrm_Main : public gui::TForm, public gui::IWindowDataForm {
+public:
+    explicit Tfrm_Main(gui::TComponent* owner);
+    ~Tfrm_Main() override;
+    gui::TWindowDataBindings WindowDataBindings() override;
+
+    // Components, bound by name from the stored window data.
+    TBriskPanel* pnlGg = nullptr;
+    gui::TImage* imgTop = nullptr;
+    TBriskPanel* pnlMinClose = nullptr;
+    TPNGImageButtonEx* btnSmall = nullptr;
+    TPNGImageButtonEx* btnClose = nullptr;
+    gui::TPageControl* PC = nullptr;
+    gui::TTabSheet* TS1 = nullptr;
+    TBriskPanel* pnlTS1 = nullptr;
+    gui::TLabel* labCustom = nullptr;
+    gui::TImage* imgGray = nullptr;
+    gui::TImage* btnDownloadNow = nullptr;
+    TBriskPanel* pnlRdbtn = nullptr;
+    TTesselRadioButton* rdbDX = nullptr;
+    TTesselRadioButton* RdbLT = nullptr;
+    gui::TTabSheet* TS2 = nullptr;
+    TBriskPanel* pnlTS2 = nullptr;
+    gui::TLabel* labDirInfo = nullptr;
+    gui::TLabel* labBack = nullptr;
+    gui::TImage* btnDownload = nullptr;
+    gui::TImage* btnDir = nullptr;
+    TTesselEditEx* edtDir = nullptr;
+    gui::TTabSheet* TS3 = nullptr;
+    TBriskPanel* pnlTS3 = nullptr;
+    gui::TLabel* labProcess = nullptr;
+    gui::TImage* btnInstall = nullptr;
+    gui::TPanel* Panel1 = nullptr;
+    gui::TImage* imgProcessOuter = nullptr;
+    gui::TImage* imgProcessInner = nullptr;
+
+    // Handlers, bound by name.
+    void FormCreate(gui::TObject* sender);
+    void FormShow(gui::TObject* sender);
+    void imgTopMouseDown(gui::TObject* sender, gui::TMouseButton button, gui::TShiftState shift, int x, int y);
+    void btnSmallClick(gui::TObject* sender);
+    void btnCloseClick(gui::TObject* sender);
+    void labCustomClick(gui::TObject* sender);
+    void TS2Show(gui::TObject* sender);
+    void labBackClick(gui::TObject* sender);
+    void btnDirClick(gui::TObject* sender);
+    void edtDirExit(gui::TObject* sender);
+    void btnDownloadNowClick(gui::TObject* sender);
+    void btnDownloadClick(gui::TObject* sender);
+    void btnInstallClick(gui::TObject* sender);
+
+    // The progress handler handed to the HTTP client, and the figures it redraws from.
+    void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);
+    void SetDownloadPos(int64_t pos);
+    void SetDownloadTotal(int64_t total);
+    void ResetDownloadState();
+
+    // The two seams a test may replace; null means the real online probe and message dialog.
+    // The sink gets the dialog kind and text and returns the dialog's answer.
+    bool (*OnlineProbe)() = nullptr;
+    int (*MessageSink)(int kind, const std::wstring& text) = nullptr;
+
+    const std::wstring& SaveDir() const { return FSaveDir; }
+    const std::wstring& SaveFile() const { return FSaveFile; }
+    bool DownloadDone() const { return FDownloadDone; }
+    bool DownloadFailed() const { return FDownloadFailed; }
+    bool CancelRequested() const { return FCancelRequested; }
+
+private:
+    enum class TRunEnd { Stop, RunAgain };
+
+    void StartDownload();
+    TRunEnd _RunDownloadOnce();
+    bool _CheckAndPrepare(std::wstring& url);
+    TRunEnd _ActOnFailure();
+    TRunEnd _ActOnCancel();
+    void _RedrawProgress();
+    bool IsNetworkOnline();
+    int _Say(int kind, const std::wstring& text);
+    void EndProcess();
+
+    std::unique_ptr<TFormShadow> FShadow;
+    // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
+    // spell would otherwise be checked, deleted and launched under a mangled name.
+    std::wstring FSaveDir;
+    std::wstring FSaveFile;
+    bool FCancelRequested = false;
+    bool FDownloadDone = false;
+    bool FDownloadFailed = false;
+    int64_t FDownloadPos = 0;
+    int64_t FDownloadTotal = 100;
+};
+
+extern Tfrm_Main* frm_Main;
+
+// Rounded percentage of pos in total (total > 0), bounded to 0..100.
+int DownloadPercent(int64_t pos, int64_t total);
+// Width of the bar for that percentage over a track this wide.
+int ProgressBarWidth(int percent, int trackWidth);

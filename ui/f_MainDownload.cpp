@@ -1,0 +1,218 @@
+// The download run of the main window: the checks before it, the progress display, what each
+// outcome leads to, and the installer launch.
+#include "ui/f_Main.h"
+
+#include "app/f_GlobalVar.h"
+#include "controls/TesselRadioButton.h"
+#include "controls/XPEditEx.h"
+#include "gui/SysUtils.h"
+#include "ui/MirrorHosts.h"
+#include "ui/f_Info.h"
+
+#include <shellapi.h>
+#include <wininet.h>
+
+#include <algorithm>
+
+namespace {
+
+// "C:\a\b.exe" -> "b.exe"; the text after the last '\' or ':'.
+std::wstring FileNameOfUrlPath(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    const size_t cut = path.find_last_of(L"\\:");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void LogDownloadFault(const wchar_t* prefix, const std::wstring& msg) {
+    if (!g_Logger) return;
+    // A log that cannot be written must not end the download it reports on.
+    try {
+        g_Logger->WriteLog(std::wstring(prefix) + msg, llInformation);
+    } catch (const std::exception&) {
+        OutputDebugStringW(L"Tallyvo: the download log line could not be written\n");
+    }
+}
+
+}  // namespace
+
+int DownloadPercent(int64_t pos, int64_t total) {
+    if (total <= 0 || pos <= 0) return 0;
+    if (pos >= total) return 100;
+    // Rounded half up in integers: exact for any package size a 64-bit figure can hold.
+    return static_cast<int>((pos * 200 + total) / (total * 2));
+}
+
+int ProgressBarWidth(int percent, int trackWidth) { return percent * trackWidth / 100; }
+
+void Tfrm_Main::btnDownloadNowClick(gui::TObject*) { StartDownload(); }
+
+void Tfrm_Main::btnDownloadClick(gui::TObject*) { StartDownload(); }
+
+void Tfrm_Main::StartDownload() {
+    // Downloading again after a failure and continuing after a cancelled close run as a loop, so
+    // however often the user retries, the stack stays one run deep.
+    while (_RunDownloadOnce() == TRunEnd::RunAgain) {
+    }
+}
+
+Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
+    std::wstring url;
+    if (!_CheckAndPrepare(url)) return TRunEnd::Stop;
+    PC->SetActivePage(TS3);
+    const int32_t result = GetHttpClient()->DownloadFile(
+        url, FSaveFile, [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); }, 0,
+        nullptr);
+    switch (result) {
+        case -1:
+            return _ActOnFailure();
+        case 0:
+            FDownloadDone = true;
+            btnInstall->SetVisible(true);
+            return TRunEnd::Stop;
+        case 1:
+            return _ActOnCancel();
+        default:
+            return TRunEnd::Stop;
+    }
+}
+
+bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
+    if (PC->ActivePage() == TS2) FSaveDir = edtDir->Text();
+    if (FSaveDir.empty()) {
+        _Say(kMessageInfo, L"请选择保存路径。");
+        return false;
+    }
+    if (rdbDX->Checked()) {
+        url = PrimaryDownloadUrl();
+    } else if (RdbLT->Checked()) {
+        url = SecondaryDownloadUrl();
+    }
+    if (url.empty()) {
+        _Say(kMessageInfo, L"找不到下载文件。");
+        return false;
+    }
+    TURLParts parts;
+    if (!GetHttpClient()->ParseURL(url, parts)) {
+        _Say(kMessageInfo, L"解析URL失败！");
+        return false;
+    }
+    const std::wstring fileName = FileNameOfUrlPath(parts.UrlPath);
+    if (fileName.empty()) {
+        _Say(kMessageInfo, L"不存在下载文件！");
+        return false;
+    }
+    if (!IsNetworkOnline()) {
+        _Say(kMessageInfo, L"网络异常，请检查网络后重试！");
+        return false;
+    }
+    FSaveFile = sys::IncludeTrailingBackslash(FSaveDir) + fileName;
+    if (FileExists(FSaveFile)) {
+        if (_Say(kMessageOkCancel, FSaveFile + L"已存在，需要重新下载吗？") != kMessageOk) return false;
+        // A file that will not go is left to the client, which deals with what it finds.
+        DeleteFileW(FSaveFile.c_str());
+    }
+    return true;
+}
+
+Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
+    FDownloadFailed = true;
+    switch (ShowDownloadFailPrompt()) {
+        case 0:
+            ResetDownloadState();
+            PC->SetActivePage(TS1);
+            return TRunEnd::Stop;
+        case 1:
+            // The primary address whichever line was chosen: the browser is the way out when the
+            // launcher's own download failed.
+            ShellExecuteA(gui::Application.Handle(), nullptr, sys::ToAnsi(PrimaryDownloadUrl()).c_str(), nullptr,
+                          nullptr, SW_SHOWNORMAL);
+            EndProcess();
+            return TRunEnd::Stop;
+        case 2:
+            ResetDownloadState();
+            return TRunEnd::RunAgain;
+        default:
+            return TRunEnd::Stop;
+    }
+}
+
+Tfrm_Main::TRunEnd Tfrm_Main::_ActOnCancel() {
+    if (_Say(kMessageOkCancel, L"当前下载还没有完成，如果关闭软件，需要重新下载，确定关闭软件吗？") == kMessageOk) {
+        EndProcess();
+        return TRunEnd::Stop;
+    }
+    ResetDownloadState();
+    return TRunEnd::RunAgain;
+}
+
+void Tfrm_Main::DownloadProgress(const THttpDownloadInfo& info, bool& cancel) {
+    switch (info.State) {
+        case dsStart:
+        case dsFinish:
+            gui::Application.ProcessMessages();
+            break;
+        case dsProgress:
+            SetDownloadPos(info.Downloaded);
+            SetDownloadTotal(info.Total);
+            gui::Application.ProcessMessages();
+            // Read after the pump, so a close pressed during it stops this very notification.
+            cancel = FCancelRequested;
+            break;
+        case dsFail:
+            LogDownloadFault(L"下载失败dsFail： ", info.Msg);
+            gui::Application.ProcessMessages();
+            break;
+        case dsError:
+            LogDownloadFault(L"下载失败dsError: ", info.Msg);
+            gui::Application.ProcessMessages();
+            break;
+        default:
+            break;
+    }
+}
+
+void Tfrm_Main::SetDownloadPos(int64_t pos) {
+    FDownloadPos = pos;
+    _RedrawProgress();
+}
+
+void Tfrm_Main::SetDownloadTotal(int64_t total) {
+    if (total != 0) FDownloadTotal = total;
+    _RedrawProgress();
+}
+
+void Tfrm_Main::_RedrawProgress() {
+    const int percent = DownloadPercent(FDownloadPos, FDownloadTotal);
+    labProcess->SetCaption(L"正在下载(" + std::to_wstring(percent) + L"%)");
+    imgProcessInner->SetWidth(ProgressBarWidth(percent, imgProcessOuter->Width()));
+}
+
+void Tfrm_Main::ResetDownloadState() {
+    FCancelRequested = false;
+    FDownloadDone = false;
+    FDownloadFailed = false;
+    FDownloadPos = 0;
+    FDownloadTotal = 100;
+    GetHttpClient()->SetResumable(true);
+}
+
+bool Tfrm_Main::IsNetworkOnline() {
+    if (OnlineProbe) return OnlineProbe();
+    DWORD kinds = 0;
+    return InternetGetConnectedState(&kinds, 0) != FALSE;
+}
+
+void Tfrm_Main::btnInstallClick(gui::TObject*) {
+    const auto started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(gui::Application.Handle(), nullptr, FSaveFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (started <= 32) {
+        _Say(kMessageInfo, L"无法自动打开下载的文件。");
+        return;
+    }
+    EndProcess();
+}
