@@ -206,7 +206,6 @@ public:
     // Aligned to the bottom (right), a new height (width) keeps the bottom (right) edge.
     void SetBounds(int left, int top, int width, int height) override;
     void EnabledChanged() override;
-    void TextChanged() override { Invalidate(); }
 
     // Paints what the parent shows beneath the panel into dc (the panel's client coordinates).
     void PaintParentBackground(HDC dc);
