@@ -1,0 +1,304 @@
+object frm_MsgDlg: Tfrm_MsgDlg
+  Left = 0
+  Top = 0
+  BorderStyle = bsNone
+  Caption = 'frm_MsgDlg'
+  ClientHeight = 303
+  ClientWidth = 340
+  Color = clBtnFace
+  Font.Charset = GB2312_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -12
+  Font.Name = '微软雅黑'
+  Font.Style = []
+  FormStyle = fsStayOnTop
+  KeyPreview = True
+  Scaled = False
+  PixelsPerInch = 96
+  TextHeight = 17
+  OnCreate = FormCreate
+  OnKeyDown = FormKeyDown
+  OnShow = FormShow
+  object img1: TImage
+    Left = 0
+    Top = 0
+    Width = 340
+    Height = 303
+    Align = alClient
+    Picture = DLG_FRAME
+    Stretch = True
+  end
+  // Placed at creation with a 1-pixel margin that shows the frame picture beneath.
+  object pnl_body: TPanel
+    Left = 0
+    Top = 0
+    Width = 340
+    Height = 303
+    Anchors = [akLeft, akTop, akRight, akBottom]
+    BevelOuter = bvNone
+    Color = clWhite
+    TabOrder = 0
+    object pnl_title: TPanel
+      Left = 0
+      Top = 0
+      Width = 340
+      Height = 35
+      Align = alTop
+      BevelOuter = bvNone
+      TabOrder = 0
+      object Image1: TImage
+        Left = 0
+        Top = 0
+        Width = 340
+        Height = 35
+        Align = alClient
+        Picture = DLG_TITLE
+        Stretch = True
+        OnMouseDown = Image1MouseDown
+        OnMouseMove = Image1MouseMove
+      end
+      object lblSysTitle: TLabel
+        Left = 22
+        Top = 7
+        Caption = '标题'
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWhite
+        Font.Height = -15
+        Font.Name = '微软雅黑'
+        Transparent = True
+        OnMouseDown = Image1MouseDown
+      end
+      object Image2: TImage
+        Left = 309
+        Top = 4
+        Width = 26
+        Height = 26
+        Anchors = [akTop, akRight]
+        Cursor = crHandPoint
+        Picture = DLG_CLOSE
+        Transparent = True
+        OnClick = Image2Click
+        OnMouseMove = Image2MouseMove
+      end
+    end
+    object pnlMsg: TPanel
+      Left = 0
+      Top = 35
+      Width = 340
+      Height = 102
+      Align = alTop
+      BevelOuter = bvNone
+      Color = clWhite
+      TabOrder = 1
+      object lblMsg: TLabel
+        Left = 67
+        Top = 14
+        ShowAccelChar = False
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWindowText
+        Font.Height = -15
+        Font.Name = '微软雅黑'
+      end
+      object imgWarn: TImage
+        Left = 11
+        Top = 4
+        Width = 48
+        Height = 48
+        Picture = DLG_ICON_WARN
+        Transparent = True
+        Visible = False
+      end
+      object imgError: TImage
+        Left = 11
+        Top = 4
+        Width = 48
+        Height = 48
+        Picture = DLG_ICON_ERROR
+        Transparent = True
+        Visible = False
+      end
+      object imgInfo: TImage
+        Left = 11
+        Top = 4
+        Width = 48
+        Height = 48
+        Picture = DLG_ICON_INFO
+        Transparent = True
+        Visible = False
+      end
+      object imgConfirm: TImage
+        Left = 11
+        Top = 4
+        Width = 48
+        Height = 48
+        Picture = DLG_ICON_CONFIRM
+        Transparent = True
+        Visible = False
+      end
+      object pnlRemind: TPanel
+        Left = 0
+        Top = 78
+        Width = 340
+        Height = 24
+        Align = alBottom
+        BevelOuter = bvRaised
+        Color = clWhite
+        TabOrder = 0
+        Visible = False
+        object cbxRemind: TCheckBox
+          Left = 56
+          Top = 0
+          Width = 17
+          Height = 17
+          Color = clWhite
+          TabOrder = 0
+        end
+        object lblRemind: TLabel
+          Left = 72
+          Top = 0
+        end
+      end
+    end
+    object pnlDetail: TPanel
+      Left = 0
+      Top = 137
+      Width = 340
+      Height = 120
+      Align = alClient
+      BevelInner = bvRaised
+      BevelOuter = bvLowered
+      TabOrder = 2
+      Visible = False
+      object Panel3: TPanel
+        Left = 2
+        Top = 2
+        Width = 336
+        Height = 20
+        Align = alTop
+        Alignment = taLeftJustify
+        BevelOuter = bvLowered
+        Caption = ' 详细信息'
+        Color = clWhite
+        TabOrder = 0
+      end
+      object moInfo: TMemo
+        Left = 2
+        Top = 22
+        Width = 336
+        Height = 96
+        Align = alClient
+        Color = clWhite
+        ReadOnly = True
+        ScrollBars = ssBoth
+        TabOrder = 1
+      end
+    end
+    object pnlButton: TPanel
+      Left = 0
+      Top = 257
+      Width = 340
+      Height = 46
+      Align = alBottom
+      BevelOuter = bvNone
+      Color = $00F7F3F0
+      TabOrder = 3
+      object Image3: TImage
+        Left = 0
+        Top = 0
+        Width = 340
+        Height = 46
+        Align = alClient
+        Picture = DLG_BUTTON_BAR
+        Stretch = True
+      end
+      object sBtnLeft: TModalSpeedButton
+        Left = 100
+        Top = 8
+        Width = 67
+        Height = 30
+        Cursor = crHandPoint
+        TabOrder = 0
+        TabStop = True
+        Caption = '确定(&O)'
+        Flat = True
+        Style = bsNormal
+        Color = 13273922
+        ColorWhenDown = 13273922
+        LightColor = 13273922
+        ShadowColor = 13273922
+        HotTrackColor = 12149006
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWhite
+        Font.Height = -12
+        Font.Name = '微软雅黑'
+        OnClick = sBtnLeftClick
+      end
+      object sBtnCenter: TModalSpeedButton
+        Left = 175
+        Top = 8
+        Width = 67
+        Height = 30
+        Cursor = crHandPoint
+        TabOrder = 1
+        TabStop = True
+        Caption = '否(&N)'
+        Flat = True
+        Style = bsNormal
+        Color = 13273922
+        ColorWhenDown = 13273922
+        LightColor = 13273922
+        ShadowColor = 13273922
+        HotTrackColor = 12149006
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWhite
+        Font.Height = -12
+        Font.Name = '微软雅黑'
+        OnClick = sBtnCenterClick
+      end
+      object sBtnRight: TModalSpeedButton
+        Left = 250
+        Top = 8
+        Width = 67
+        Height = 30
+        Cursor = crHandPoint
+        TabOrder = 2
+        TabStop = True
+        Caption = '取消'
+        Flat = True
+        Style = bsNormal
+        Color = 13273922
+        ColorWhenDown = 13273922
+        LightColor = 13273922
+        ShadowColor = 13273922
+        HotTrackColor = 12149006
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWhite
+        Font.Height = -12
+        Font.Name = '微软雅黑'
+        OnClick = sBtnRightClick
+      end
+      object sBtnDetail: TModalSpeedButton
+        Left = 12
+        Top = 8
+        Width = 80
+        Height = 30
+        Cursor = crHandPoint
+        TabOrder = 3
+        TabStop = True
+        Caption = '显示详细信息'
+        Flat = True
+        Style = bsNormal
+        Color = 13273922
+        ColorWhenDown = 13273922
+        LightColor = 13273922
+        ShadowColor = 13273922
+        HotTrackColor = 12149006
+        Font.Charset = GB2312_CHARSET
+        Font.Color = clWhite
+        Font.Height = -12
+        Font.Name = '微软雅黑'
+        OnClick = sBtnDetailClick
+      end
+    end
+  end
+end
