@@ -216,15 +216,6 @@ void TMemo::WndProc(TMessage& m) {
         if (OnChange) OnChange(this);
         return;
     }
-    // A read-only box paints like a normal one: white, not the grey of a disabled edit.
-    if (m.Msg == CN_BASE + WM_CTLCOLORSTATIC || m.Msg == CN_BASE + WM_CTLCOLOREDIT) {
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
-        SetTextColor(dc, ColorToRGB(Font().Color()));
-        SetBkColor(dc, ColorToRGB(Color()));
-        SetDCBrushColor(dc, ColorToRGB(Color()));
-        m.Result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-        return;
-    }
     TWinControl::WndProc(m);
 }
 

@@ -240,6 +240,18 @@ void TWinControl::WndProc(TMessage& m) {
     case CM_SHOWINGCHANGED:
         m.Result = 0;
         return;
+    case CN_BASE + WM_CTLCOLOREDIT:
+    case CN_BASE + WM_CTLCOLORSTATIC:
+    case CN_BASE + WM_CTLCOLORBTN:
+    case CN_BASE + WM_CTLCOLORLISTBOX: {
+        // A system control paints in the control's own Color and font colour.
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        SetTextColor(dc, ColorToRGB(Font().Color()));
+        SetBkColor(dc, ColorToRGB(Color()));
+        SetDCBrushColor(dc, ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+        return;
+    }
     default:
         DefaultHandler(m);
     }

@@ -111,3 +111,19 @@ TEST_F(PagesAndInput, MemoShowsEachLineAndStaysReadOnly) {
     memo->Clear();
     EXPECT_EQ(memo->Text(), L"");
 }
+
+TEST_F(PagesAndInput, SystemControlsPaintInTheirOwnColour) {
+    auto* box = New<TCheckBox>(form);
+    box->SetParent(form);
+    box->SetBounds(10, 10, 60, 17);
+    box->SetColor(clWhite);
+    EXPECT_EQ(guitest::PrintedPixel(*box, 58, 8), RGB(255, 255, 255));
+    box->SetColor(clYellow);
+    EXPECT_EQ(guitest::PrintedPixel(*box, 58, 8), RGB(255, 255, 0));
+    auto* memo = New<TMemo>(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 40, 100, 50);
+    memo->SetReadOnly(true);
+    memo->SetColor(clWhite);
+    EXPECT_EQ(guitest::PrintedPixel(*memo, 90, 40), RGB(255, 255, 255)) << "read-only is not the grey of a disabled box";
+}
