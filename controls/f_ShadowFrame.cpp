@@ -551,6 +551,12 @@ LRESULT TFormShadow::_ShadowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     switch (msg) {
     case WM_NCHITTEST: return HTTRANSPARENT;
     case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ACTIVATE:
+        // Wine may hand activation to any visible window when another program's window closes,
+        // WS_EX_NOACTIVATE or not; the shadow passes it on to its form.
+        if (LOWORD(wParam) != WA_INACTIVE && _FormShowing()) SetForegroundWindow(FForm);
+        return 0;
     case WM_TIMER:
         if (wParam != kTimerId) break;
         Guarded([this] { _OnTimer(); });

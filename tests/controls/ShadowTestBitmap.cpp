@@ -84,16 +84,6 @@ TEST(ShadowTemplate, WithoutBlurTheBandHasAHardEdgeAtTheSquare) {
     EXPECT_EQ(tpl.At(65, 119), 0u);
 }
 
-TEST(ShadowColour, ScalingTableDividesDownAndColourisesFromBlue) {
-    EXPECT_EQ(ScaleByAlpha(255, 255), 255);
-    EXPECT_EQ(ScaleByAlpha(255, 0), 0);
-    EXPECT_EQ(ScaleByAlpha(200, 128), 100);
-    EXPECT_EQ(ScaleByAlpha(1, 254), 0);
-    std::uint32_t px = MakePixel(0, 9, 9, 128);
-    ColourisePixel(px, RGB(200, 100, 50));
-    EXPECT_EQ(px, MakePixel(128, 100, 50, 25));
-}
-
 // Each size is drawn inside a larger buffer whose frame must stay untouched, so an edge that
 // runs one pixel too far shows up here rather than as heap damage.
 TEST(ShadowPicture, CornersAndEdgesCoverTheVisibleBandAtEverySize) {
@@ -165,18 +155,4 @@ TEST(ShadowPicture, SnapshotGoesOpaqueIntoTheInteriorOnlyWhenItFits) {
     CopySnapshotOpaque(masked.View(), snapshot.View(), &mask);
     EXPECT_EQ(masked.At(18, 17), MakePixel(255, 1, 2, 3));
     EXPECT_EQ(masked.At(16, 16), 0u);
-}
-
-TEST(ShadowPicture, RegionShadowClearsTheRegionAndColourisesTheRest) {
-    TPixelBuffer picture(3, 1, 0);
-    TPixelView px = picture.View();
-    px.At(0, 0) = MakePixel(0, 255, 255, 255);
-    px.At(1, 0) = MakePixel(0, 128, 128, 128);
-    px.At(2, 0) = MakePixel(0, 255, 255, 254);
-    const std::vector<std::uint8_t> mask = MaskOfWhite(px);
-    EXPECT_EQ(mask, (std::vector<std::uint8_t>{1, 0, 0}));
-    FinishRegionShadow(px, mask, RGB(0, 0, 255));
-    EXPECT_EQ(picture.At(0, 0), 0u);
-    EXPECT_EQ(picture.At(1, 0), MakePixel(128, 0, 0, 128));
-    EXPECT_EQ(picture.At(2, 0), MakePixel(254, 0, 0, 254));
 }

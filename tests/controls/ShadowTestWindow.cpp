@@ -13,6 +13,9 @@
 namespace {
 
 constexpr COLORREF kFormFill = RGB(30, 160, 90);
+// Down in a corner of the screen, away from the windows of tests running beside these.
+constexpr int kFormX = 960;
+constexpr int kFormY = 720;
 constexpr COLORREF kRepaintFill = RGB(220, 30, 30);
 
 void Pump(DWORD ms) {
@@ -145,7 +148,7 @@ protected:
 class ShadowWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = std::make_unique<TTestForm>(300, 260, 240, 160);
+        form = std::make_unique<TTestForm>(kFormX, kFormY, 240, 160);
         shadow = std::make_unique<TCountingShadow>();
         shadow->SetForm(form->Handle());
     }
@@ -153,6 +156,14 @@ protected:
     void Activate() {
         shadow->SetActive(true);
         ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Shadow()) && shadow->updates >= 2; }, 3000));
+    }
+    // For tests that read the screen or hit-test it: a spot of their own, since the other tests
+    // of this suite run beside them at kFormX, kFormY. Windows made before this lie beneath.
+    void MoveFixtureTo(int x, int y) {
+        shadow.reset();
+        form = std::make_unique<TTestForm>(x, y, 240, 160);
+        shadow = std::make_unique<TCountingShadow>();
+        shadow->SetForm(Form());
     }
     HWND Shadow() const { return shadow->Handle(); }
     HWND Form() const { return form->Handle(); }
@@ -179,7 +190,11 @@ TEST_F(ShadowWindow, IsAHiddenClickThroughToolWindowThatNeverActivates) {
     EXPECT_EQ(SendMessageW(h, WM_ERASEBKGND, 0, 0), 1);
 
     Activate();
-    EXPECT_NE(GetForegroundWindow(), h);
+    EXPECT_EQ(SendMessageW(h, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+    // Even when activated on purpose, the shadow passes activation on to its form.
+    SetForegroundWindow(h);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == Form(); }, 2000));
     EXPECT_NE(GetActiveWindow(), h);
 }
 
@@ -213,20 +228,17 @@ TEST_F(ShadowWindow, ActivationPlacesItDirectlyBelowTheFormThenTakesASnapshot) {
 // What a person sees: the form in front, live, with its shadow only around it. (Wine blends a
 // layered window into a still picture, so a shadow in front of the form would freeze it.)
 TEST_F(ShadowWindow, TheLiveFormStaysInFrontOfItsShadowOnScreen) {
-    shadow.reset();
-    form.reset();
-    TTestForm backdrop(100, 100, 700, 600, RGB(255, 255, 255));
-    form = std::make_unique<TTestForm>(300, 260, 240, 160);
-    shadow = std::make_unique<TCountingShadow>();
-    shadow->SetForm(Form());
+    constexpr int x = 980, y = 80;
+    TTestForm backdrop(x - 60, y - 60, 360, 300, RGB(255, 255, 255));
+    MoveFixtureTo(x, y);
     Activate();
     Pump(100);
     form->Repaint(kRepaintFill);
     Pump(100);
     HDC screen = GetDC(nullptr);
-    const COLORREF centre = GetPixel(screen, 300 + 120, 260 + 80);
-    const COLORREF fringe = GetPixel(screen, 300 + 120, 260 + 160 + 1);
-    const COLORREF outside = GetPixel(screen, 300 + 120, 260 + 160 + 40);
+    const COLORREF centre = GetPixel(screen, x + 120, y + 80);
+    const COLORREF fringe = GetPixel(screen, x + 120, y + 160 + 1);
+    const COLORREF outside = GetPixel(screen, x + 120, y + 160 + 40);
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(centre, kRepaintFill);
     EXPECT_LT(GetRValue(fringe) + GetGValue(fringe) + GetBValue(fringe),
@@ -237,9 +249,9 @@ TEST_F(ShadowWindow, TheLiveFormStaysInFrontOfItsShadowOnScreen) {
 TEST_F(ShadowWindow, MovingTheFormOnlyRepositionsTheShadow) {
     Activate();
     const int renders = shadow->updates;
-    SetWindowPos(Form(), nullptr, 350, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(SameRect(RectOf(Shadow()), RECT{334, 284, 334 + 272, 284 + 192}));
-    MoveWindow(Form(), 120, 90, 240, 160, TRUE);
+    SetWindowPos(Form(), nullptr, kFormX + 50, kFormY + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(SameRect(RectOf(Shadow()), RECT{kFormX + 34, kFormY + 24, kFormX + 34 + 272, kFormY + 24 + 192}));
+    MoveWindow(Form(), kFormX - 120, kFormY - 90, 240, 160, TRUE);
     EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(Form()), 16)));
     EXPECT_TRUE(IsWindowVisible(Shadow()));
     EXPECT_EQ(VisibleBelow(Form()), Shadow());
@@ -250,7 +262,7 @@ TEST_F(ShadowWindow, MovingTheFormOnlyRepositionsTheShadow) {
 // Wine without a window manager reorders windows later on, from its own X stacking, so the
 // z-order is checked straight after the call that places the shadow.
 TEST_F(ShadowWindow, ActivatingTheFormBringsTheShadowBackDirectlyBelowIt) {
-    TTestForm other(200, 200, 500, 400);
+    TTestForm other(kFormX - 60, kFormY - 60, 300, 250);
     Activate();
     // Another window slips in between the form and its shadow; the activation puts that right.
     SetWindowPos(other.Handle(), Form(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -294,10 +306,10 @@ TEST_F(ShadowWindow, HidingAndShowingTheFormTakesTheShadowAlongAtOnce) {
 
 TEST_F(ShadowWindow, MinimisedOrMaximisedFormHasNoShadowUntilRestored) {
     Activate();
-    ShowWindow(Form(), SW_MINIMIZE);
+    ShowWindow(Form(), SW_SHOWMINNOACTIVE);
     Pump(100);
     EXPECT_FALSE(IsWindowVisible(Shadow())) << "minimised";
-    ShowWindow(Form(), SW_RESTORE);
+    ShowWindow(Form(), SW_SHOWNOACTIVATE);
     Pump(100);
     EXPECT_TRUE(IsWindowVisible(Shadow())) << "restored from minimised";
     EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(Form()), 16)));
@@ -305,7 +317,7 @@ TEST_F(ShadowWindow, MinimisedOrMaximisedFormHasNoShadowUntilRestored) {
     ShowWindow(Form(), SW_MAXIMIZE);
     Pump(100);
     EXPECT_FALSE(IsWindowVisible(Shadow())) << "maximised";
-    ShowWindow(Form(), SW_RESTORE);
+    ShowWindow(Form(), SW_SHOWNOACTIVATE);
     Pump(100);
     EXPECT_TRUE(IsWindowVisible(Shadow())) << "restored from maximised";
     EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(Form()), 16)));
@@ -314,6 +326,7 @@ TEST_F(ShadowWindow, MinimisedOrMaximisedFormHasNoShadowUntilRestored) {
 // The window beneath belongs to another thread: a hit-test answer alone would not pass clicks
 // to it, so the shadow must be left out of hit-testing altogether.
 TEST_F(ShadowWindow, ClicksOnTheShadowReachTheWindowBeneath) {
+    constexpr int x = 980, y = 460;
     std::atomic<HWND> beneath{nullptr};
     std::atomic<int> clicks{0};
     std::atomic<bool> quit{false};
@@ -324,13 +337,14 @@ TEST_F(ShadowWindow, ClicksOnTheShadowReachTheWindowBeneath) {
             wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
             if (m == WM_LBUTTONDOWN) ++*counter;
+            if (m == WM_MOUSEACTIVATE) return MA_NOACTIVATE;  // leave the keyboard to tests beside this one
             return DefWindowProcW(h, m, w, l);
         };
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ShadowTestBeneath";
         RegisterClassExW(&wc);
-        HWND h = CreateWindowExW(0, L"ShadowTestBeneath", L"beneath", WS_POPUP | WS_VISIBLE, 200, 200, 500, 300,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND h = CreateWindowExW(0, L"ShadowTestBeneath", L"beneath", WS_POPUP | WS_VISIBLE, x - 80, y - 40, 360,
+                                 260, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         beneath = h;
         while (!quit) {
@@ -341,11 +355,12 @@ TEST_F(ShadowWindow, ClicksOnTheShadowReachTheWindowBeneath) {
         DestroyWindow(h);
     });
     ASSERT_TRUE(PumpUntil([&] { return beneath.load() != nullptr; }, 2000));
+    MoveFixtureTo(x, y);
     Activate();
-    SetWindowPos(Form(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(Form(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Pump(50);
 
-    const POINT onShadow{300 - 8, 260 + 80};
+    const POINT onShadow{x - 8, y + 80};
     EXPECT_EQ(WindowFromPoint(onShadow), beneath.load());
     SetCursorPos(onShadow.x, onShadow.y);
     INPUT press[2]{};
@@ -376,7 +391,7 @@ TEST_F(ShadowWindow, LettingGoOfTheFormInEveryWay) {
     shadow->SetForm(nullptr);
     EXPECT_FALSE(IsWindowVisible(Shadow()));
     const RECT before = RectOf(Shadow());
-    MoveWindow(Form(), 50, 60, 240, 160, TRUE);
+    MoveWindow(Form(), kFormX - 50, kFormY - 60, 240, 160, TRUE);
     EXPECT_TRUE(SameRect(RectOf(Shadow()), before));
 
     // Freed while the form lives: the form goes on working.
@@ -384,7 +399,7 @@ TEST_F(ShadowWindow, LettingGoOfTheFormInEveryWay) {
     Pump(50);
     const int seen = form->PositionChanges();
     shadow.reset();
-    MoveWindow(Form(), 70, 80, 200, 150, TRUE);
+    MoveWindow(Form(), kFormX - 70, kFormY - 80, 200, 150, TRUE);
     EXPECT_GT(form->PositionChanges(), seen);
 
     // The form destroyed first: the shadow hides and lets go; freeing it afterwards is safe.
@@ -413,7 +428,7 @@ TEST_F(ShadowWindow, OffsetShiftsTheShadowAtOnceAndOnLaterMoves) {
     Activate();
     shadow->SetOffset(5);
     EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(Form()), 16, 5)));
-    SetWindowPos(Form(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Form(), nullptr, kFormX - 100, kFormY - 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(Form()), 16, 5)));
 }
 
