@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "gui/Forms.h"
 #include "gui/SysUtils.h"
 
 namespace {
@@ -140,6 +141,11 @@ void TFormShadow::SetForm(HWND form) {
     if (form) _Attach(form);
     FRebuild = true;
     _FrameChanged(0);
+}
+
+void TFormShadow::SetForm(gui::TForm* form) {
+    if (form) form->SetDoubleBuffered(true);
+    SetForm(form ? form->Handle() : nullptr);
 }
 
 void TFormShadow::SetOffset(int offset) {

@@ -4,10 +4,11 @@
 // the form by subclassing the form's window, never takes focus or activation, and lets clicks
 // fall through to whatever lies beneath it.
 //
-// A form creates one in its creation handler, attaches it with SetForm(its window) and switches
-// it on with SetActive(true) when it is first shown.
+// A form creates one in its creation handler, attaches it with SetForm(this) and switches it on
+// with SetActive(true) in its show handler. Any top-level window will do in place of a form.
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -15,6 +16,10 @@
 #include "controls/ShadowBitmap.h"
 #include "controls/ShadowDib.h"
 #include "gui/Colors.h"
+
+namespace gui {
+class TForm;
+}
 
 class TFormShadow {
 public:
@@ -27,6 +32,9 @@ public:
     // Attaches to a top-level window, or detaches with nullptr. Raises sys::Exception for a
     // handle that is not a window.
     virtual void SetForm(HWND form);
+    // A framework form: its window is made if it has none yet, and it paints double-buffered.
+    void SetForm(gui::TForm* form);
+    void SetForm(std::nullptr_t) { SetForm(static_cast<HWND>(nullptr)); }
     virtual void SetOffset(int offset);
     // Worked into the soft border when that is first made; later changes reach only the pixels
     // that are rebuilt from the colour (region shadows).

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "controls/f_ShadowFrame.h"
+#include "gui/Forms.h"
 #include "gui/SysUtils.h"
 
 namespace {
@@ -440,4 +441,29 @@ TEST_F(ShadowWindow, AFormWithAComplexRegionGetsAShadowOfItsOutline) {
     EXPECT_EQ(shadow::AlphaOf(pic.At(16 + 120, 8)), 0) << "beyond the blur";
     EXPECT_EQ(shadow::AlphaOf(pic.At(16 + 120, 16 + 80)), 255) << "inside: the snapshot of the form";
     EXPECT_EQ(pic.At(16 + 1, 16 + 1), 0u) << "the form's corner is outside the ellipse: no snapshot there";
+}
+
+// The framework's own form: hiding and showing it through the framework takes the shadow along,
+// and freeing the form lets the shadow go.
+TEST_F(ShadowWindow, FollowsAFrameworkFormThroughShowHideAndFree) {
+    auto* frameworkForm = gui::New<gui::TForm>(&gui::Application);
+    frameworkForm->SetBorderStyle(gui::bsNone);
+    frameworkForm->SetBounds(kFormX - 400, kFormY - 300, 200, 120);
+    frameworkForm->Show();
+    shadow->SetForm(frameworkForm);
+    EXPECT_TRUE(frameworkForm->DoubleBuffered());
+    HWND handle = frameworkForm->Handle();
+    ASSERT_EQ(shadow->Form(), handle);
+    Activate();
+    EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(handle), 16)));
+
+    frameworkForm->SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(Shadow()));
+    frameworkForm->Show();
+    EXPECT_TRUE(IsWindowVisible(Shadow()));
+    EXPECT_TRUE(SameRect(RectOf(Shadow()), Grown(RectOf(handle), 16)));
+
+    gui::Application.FreeComponent(frameworkForm);
+    EXPECT_FALSE(IsWindowVisible(Shadow()));
+    EXPECT_EQ(shadow->Form(), nullptr);
 }
