@@ -14,11 +14,16 @@ using gui::TColor;
 
 COLORREF Rgb(TColor c) { return gui::ColorToRGB(c); }
 
+// Away from the corner where the other test programs put their forms: they run side by side on
+// one display, and a window of theirs on top would take this form's mouse.
+void PlaceAside(gui::TForm* form) { form->SetBounds(720, 600, form->Width(), form->Height()); }
+
 // Two line buttons as the main window has them, on a panel of a shown form.
 class RadioTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = guitest::MakeForm(200, 80);
+        PlaceAside(form);
         panel = gui::New<gui::TPanel>(form);
         panel->SetParent(form);
         panel->SetBevelOuter(gui::bvNone);
@@ -33,7 +38,6 @@ protected:
         lt->OnClick = [this](gui::TObject*) { ++ltClicks; };
     }
     void TearDown() override {
-        SetCursorPos(0, 0);
         gui::Application.FreeComponent(form);
         guitest::Pump();
     }
@@ -48,16 +52,12 @@ protected:
         return b;
     }
 
-    // Moves the real pointer over the button too, so the platform does not report it gone.
+    // The pointer itself stays elsewhere, so the platform reports the mouse gone at the next
+    // pump: a hot look is read before that.
     void MouseOver(TTesselRadioButton* b, int x = 6, int y = 8) {
-        POINT p = b->ClientToScreen(POINT{x, y});
-        SetCursorPos(p.x, p.y);
-        guitest::Pump();
         guitest::SendMouse(b->Handle(), WM_MOUSEMOVE, x, y);
     }
     void MouseAway() {
-        SetCursorPos(0, 0);
-        guitest::Pump();
         gui::SetMouseControl(nullptr);
     }
     void Press(TTesselRadioButton* b, int x = 6, int y = 8) {
