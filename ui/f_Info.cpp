@@ -44,7 +44,12 @@ void Tfrm_Info::FormCreate(gui::TObject*) {
     FShadow->SetForm(Handle());
 }
 
-void Tfrm_Info::FormShow(gui::TObject*) { FShadow->SetActive(true); }
+void Tfrm_Info::FormShow(gui::TObject*) {
+    // The corner group is written after the empty right-hand panel it overlaps and must take the
+    // presses there, whatever stacking order the sibling windows got when they were made.
+    SetWindowPos(pnlMinClose->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FShadow->SetActive(true);
+}
 
 void Tfrm_Info::pnl_TitileMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
     ReleaseCapture();

@@ -1,0 +1,87 @@
+// The main window as the user first meets it, its pages, the folder field and the banner drag.
+#include "controls/TesselRadioButton.h"
+#include "controls/XPEditEx.h"
+#include "controls/briskPanel.h"
+#include "controls/f_BriskImageButton.h"
+#include "gui/SysUtils.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { form = uitest::MakeMainWindow(); }
+    void TearDown() override { uitest::FreeMainWindow(form); }
+    Tfrm_Main* form = nullptr;
+};
+
+TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButton) {
+    RECT frame{};
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(428, frame.left);
+    EXPECT_EQ(161, frame.top);
+    EXPECT_EQ(620, form->ClientWidth());
+    EXPECT_EQ(416, form->ClientHeight());
+
+    EXPECT_EQ(form->TS1, form->PC->ActivePage());
+    for (int i = 0; i < form->PC->PageCount(); ++i) {
+        const RECT tab = form->PC->TabRect(i);
+        EXPECT_TRUE(IsRectEmpty(&tab)) << "tab " << i << " shows";
+    }
+    EXPECT_TRUE(form->rdbDX->Checked());
+    EXPECT_FALSE(form->RdbLT->Checked());
+    EXPECT_FALSE(form->btnInstall->Visible());
+    EXPECT_FALSE(form->btnClose->Visible());
+    EXPECT_FALSE(form->labCustom->Visible());
+    EXPECT_TRUE(form->btnSmall->Visible());
+    // With the close button hidden, right alignment moves the minimise button to the corner.
+    EXPECT_EQ(51, form->btnSmall->Left());
+    EXPECT_EQ(L"正在下载（0%）", form->labProcess->Caption());
+    EXPECT_EQ(0, form->imgProcessInner->Width());
+    EXPECT_EQ(551, form->imgProcessOuter->Width());
+}
+
+TEST_F(MainWindow, SaveFolderIsTallyvoBesideTheProgramAndExists) {
+    const std::wstring expected = sys::IncludeTrailingBackslash(sys::ExtractFilePath(sys::ExeFileName())) + L"Tallyvo\\";
+    EXPECT_EQ(expected, form->SaveDir());
+    EXPECT_TRUE(sys::DirectoryExists(expected));
+}
+
+TEST_F(MainWindow, CustomLinkAndBackLinkSwitchPagesAndTheFolderPageShowsTheSaveFolder) {
+    form->labCustomClick(nullptr);
+    EXPECT_EQ(form->TS2, form->PC->ActivePage());
+    EXPECT_EQ(form->SaveDir(), form->edtDir->Text());
+
+    form->edtDir->SetText(L"D:\\elsewhere\\");
+    form->edtDirExit(nullptr);
+    EXPECT_EQ(L"D:\\elsewhere\\", form->SaveDir());
+
+    uitest::ClickAt(form->Handle(), 543 + 10, 241 + 122 + 8);  // "<<返回"
+    uitest::Pump();
+    EXPECT_EQ(form->TS1, form->PC->ActivePage());
+}
+
+TEST_F(MainWindow, PressingTheBannerWithEitherButtonSendsTheMoveCommandAndOtherPlacesDoNot) {
+    uitest::TSysCommandSpy spy(*form);
+    uitest::PressAt(form->Handle(), 100, 100);
+    uitest::PressAt(form->Handle(), 300, 200, true);
+    ASSERT_EQ(2u, spy.Commands().size());
+    EXPECT_EQ(static_cast<WPARAM>(0xF012), spy.Commands()[0]);
+    EXPECT_EQ(static_cast<WPARAM>(0xF012), spy.Commands()[1]);
+
+    uitest::PressAt(form->Handle(), 539 + 5, 5);    // the corner group beside the minimise button
+    uitest::PressAt(form->Handle(), 100, 241 + 20);  // the page area
+    uitest::PressAt(form->Handle(), 600, 400, true);
+    EXPECT_EQ(2u, spy.Commands().size());
+}
+
+TEST_F(MainWindow, MirrorButtonsExcludeEachOther) {
+    uitest::ClickAt(form->Handle(), 6 + 54 + 5, 241 + 103 + 24 + 8);
+    uitest::Pump();
+    EXPECT_TRUE(form->RdbLT->Checked());
+    EXPECT_FALSE(form->rdbDX->Checked());
+}
+
+}  // namespace
