@@ -1,0 +1,108 @@
+// The launcher as a process: refusals, the single instance and the normal end, run from here so
+// the exit codes can be read in full.
+#include "gui/SysUtils.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring LauncherPath() { return sys::ExtractFilePath(sys::ExeFileName()) + L"TallyvoLauncherLocal.exe"; }
+
+class TLauncher {
+public:
+    explicit TLauncher(const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + LauncherPath() + L"\"" + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+    }
+    ~TLauncher() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    TLauncher(const TLauncher&) = delete;
+    TLauncher& operator=(const TLauncher&) = delete;
+
+    bool Started() const { return started_ != FALSE; }
+    // The exit code, or STILL_ACTIVE when the process still runs after ms.
+    DWORD ExitCodeWithin(DWORD ms) {
+        if (WaitForSingleObject(info_.hProcess, ms) == WAIT_TIMEOUT) return STILL_ACTIVE;
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    // The process's main window, waited for up to ms.
+    HWND MainWindowWithin(DWORD ms) {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            struct Search {
+                DWORD pid;
+                HWND found;
+            } search{info_.dwProcessId, nullptr};
+            EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(param);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(window, &pid);
+                    wchar_t caption[16] = {};
+                    GetWindowTextW(window, caption, 16);
+                    if (pid != s->pid || wcscmp(caption, L"frm_Main") != 0 || !IsWindowVisible(window)) return TRUE;
+                    s->found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (search.found) return search.found;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+    BOOL started_ = FALSE;
+};
+
+// One test, because every step depends on which launcher holds the single-instance mutex.
+TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClosed) {
+    if (GetFileAttributesW(LauncherPath().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "launcher not built";
+    const std::wstring logDir = sys::ExtractFilePath(sys::ExeFileName()) + L"Tallyvo\\Log\\";
+    RemoveDirectoryW(logDir.c_str());
+
+    {
+        TLauncher refused(L" /anything");
+        ASSERT_TRUE(refused.Started());
+        EXPECT_EQ(0u, refused.ExitCodeWithin(20000));
+        // Made before the argument is looked at.
+        EXPECT_TRUE(sys::DirectoryExists(logDir));
+    }
+
+    TLauncher first(L" \"\" second");  // an empty first argument is no argument
+    ASSERT_TRUE(first.Started());
+    HWND window = first.MainWindowWithin(20000);
+    ASSERT_NE(nullptr, window);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(428, frame.left);
+    EXPECT_EQ(161, frame.top);
+
+    {
+        TLauncher second(L"");
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(0u, second.ExitCodeWithin(20000));
+        EXPECT_EQ(STILL_ACTIVE, first.ExitCodeWithin(0));
+    }
+
+    // Closed from outside, as the taskbar does: the message loop ends and so does the program.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, first.ExitCodeWithin(20000));
+
+    TLauncher again(L"");
+    ASSERT_TRUE(again.Started());
+    EXPECT_NE(nullptr, again.MainWindowWithin(20000));
+}
+
+}  // namespace
