@@ -206,10 +206,7 @@ void TForm::SetVisible(bool visible) {
         DoHide();
     }
     TWinControl::SetVisible(visible);
-    if (visible && HandleAllocated()) {
-        ShowWindow(Handle(), SW_SHOW);
-        if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
-    }
+    if (visible && activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
 }
 
 void TForm::Close() {

@@ -80,6 +80,9 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
+    // Shown activated from the first: a window first shown without activation loses it again
+    // at its next frame change under Wine.
+    int ShowCommand() const override { return SW_SHOW; }
 
 private:
     void ApplyLayeredAttributes();

@@ -399,7 +399,7 @@ void TWinControl::SetVisible(bool visible) {
     TControl::SetVisible(visible);
     if (!handle_ && visible && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
     if (!handle_) return;
-    ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(handle_, visible ? ShowCommand() : SW_HIDE);
     bool nowShowing = Showing();
     if (nowShowing != showing_) {
         showing_ = nowShowing;

@@ -124,6 +124,8 @@ protected:
     void TextChanged() override;
     void EnabledChanged() override;
     bool IsSystemClass() const { return defWndProc_ != nullptr; }
+    // How SetVisible shows the window: children without activation, forms activated.
+    virtual int ShowCommand() const { return SW_SHOWNA; }
 
 private:
     friend class TForm;

@@ -319,3 +319,15 @@ TEST_F(Forms, ClientSizeIsTheClientAreaWhateverTheBorder) {
         EXPECT_EQ(RectWidth(client), 320) << style;
     }
 }
+
+TEST_F(Forms, AShownFormStaysActiveThroughAFrameChange) {
+    // What a drop shadow does once the form shows: a frame change without activation.
+    TForm* form = Make();
+    form->Show();
+    Pump();
+    ASSERT_EQ(GetActiveWindow(), form->Handle());
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+}
