@@ -93,6 +93,7 @@ object frm_MsgDlg: Tfrm_MsgDlg
       object lblMsg: TLabel
         Left = 67
         Top = 14
+        ParentColor = True
         ShowAccelChar = False
         Font.Charset = GB2312_CHARSET
         Font.Color = clWindowText
@@ -156,6 +157,7 @@ object frm_MsgDlg: Tfrm_MsgDlg
         object lblRemind: TLabel
           Left = 72
           Top = 0
+          ParentColor = True
         end
       end
     end

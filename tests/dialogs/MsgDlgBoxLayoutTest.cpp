@@ -252,6 +252,10 @@ TEST(MsgDlgWindow, BorderlessTopmostToolWindowWithoutOwnerAndWithItsShadow) {
         SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
         EXPECT_EQ(dib.PixelAt(0, 0), RGB(127, 127, 127));
         EXPECT_EQ(dib.PixelAt(d.Width() - 1, d.Height() - 1), RGB(127, 127, 127));
+        // The message sits on the white panel: its trailing blanks show no face colour.
+        gui::DibSection panel(d.pnlMsg->Width(), d.pnlMsg->Height(), 32);
+        SendMessageW(d.pnlMsg->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(panel.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        EXPECT_EQ(panel.PixelAt(d.lblMsg->Left() + d.lblMsg->Width() - 2, d.lblMsg->Top() + 2), RGB(255, 255, 255));
         d.SetModalResult(gui::mrCancel);
     });
     EXPECT_EQ(result, mdrRight);
