@@ -17,6 +17,7 @@
 
 #include "net/HttpClientIntf.h"
 #include "net/public/HttpClientImpl.h"
+#include "net/public/WinHandles.h"
 
 namespace {
 
@@ -25,32 +26,6 @@ const DWORD kBufferSize = 131072;  // the engine's default BufferSize
 struct Outcome {
     int result = -1;
     int64_t bytes = 0;
-};
-
-class InetHandle {
-public:
-    explicit InetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InetHandle() { if (handle_) InternetCloseHandle(handle_); }
-    InetHandle(const InetHandle&) = delete;
-    InetHandle& operator=(const InetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HINTERNET handle_;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
 };
 
 double CpuSeconds() {
@@ -96,11 +71,11 @@ Outcome EngineDownload(const std::wstring& url, const std::wstring& savePath) {
 
 Outcome BareDownload(const std::wstring& url, const std::wstring& savePath) {
     Outcome outcome;
-    InetHandle internet(InternetOpenW(L"bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    InetHandle request(internet ? InternetOpenUrlW(internet.Get(), url.c_str(), nullptr, 0,
+    TInternetHandle internet(InternetOpenW(L"bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    TInternetHandle request(internet ? InternetOpenUrlW(internet.Get(), url.c_str(), nullptr, 0,
                                                    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
                                 : nullptr);
-    FileHandle file(CreateFileW(savePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(CreateFileW(savePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!request || !file) return outcome;
     std::vector<char> buffer(kBufferSize);
     for (;;) {

@@ -1,6 +1,8 @@
 // Proves the scripted server against raw WinInet before the engine relies on it.
 #include "tests/support/ScriptedHttpServer.h"
 
+#include "net/public/WinHandles.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -14,19 +16,6 @@ using testsrv::ScriptedHttpServer;
 using testsrv::ScriptedResponse;
 
 namespace {
-
-class InetHandle {
-public:
-    explicit InetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InetHandle() { if (handle_) InternetCloseHandle(handle_); }
-    InetHandle(const InetHandle&) = delete;
-    InetHandle& operator=(const InetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HINTERNET handle_;
-};
 
 struct Reply {
     bool sent = false;
@@ -50,7 +39,7 @@ std::wstring QueryHeader(HINTERNET request, DWORD info) {
 Reply Request(HINTERNET connection, const wchar_t* verb, const wchar_t* path, const std::wstring& extraHeaders = {},
               DWORD receiveTimeoutMs = 0) {
     Reply reply;
-    InetHandle request(HttpOpenRequestW(connection, verb, path, nullptr, nullptr, nullptr,
+    TInternetHandle request(HttpOpenRequestW(connection, verb, path, nullptr, nullptr, nullptr,
                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION, 0));
     if (!request) return reply;
     if (receiveTimeoutMs)
@@ -87,13 +76,13 @@ protected:
         InternetSetOptionW(internet_.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
     }
 
-    InetHandle Connect() {
-        return InetHandle(InternetConnectW(internet_.Get(), L"127.0.0.1", server_.Port(), nullptr, nullptr,
+    TInternetHandle Connect() {
+        return TInternetHandle(InternetConnectW(internet_.Get(), L"127.0.0.1", server_.Port(), nullptr, nullptr,
                                            INTERNET_SERVICE_HTTP, 0, 0));
     }
 
     ScriptedHttpServer server_;
-    InetHandle internet_{InternetOpenW(L"scripted-server-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)};
+    TInternetHandle internet_{InternetOpenW(L"scripted-server-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)};
 };
 
 ScriptedResponse WithBody(const std::string& body) {
@@ -115,7 +104,7 @@ TEST_F(ScriptedServerTest, HeadThenRangedGetAreRecordedAndAnsweredByMatcher) {
     server_.Add(partial, testsrv::IsGetWithRange());
     server_.Add(head, testsrv::IsHead());
 
-    InetHandle connection = Connect();
+    TInternetHandle connection = Connect();
     Reply probe = Request(connection.Get(), L"HEAD", L"/pkg.exe");
     Reply data = Request(connection.Get(), L"GET", L"/pkg.exe", L"Range:bytes=1000-\r\n");
 
@@ -145,7 +134,7 @@ TEST_F(ScriptedServerTest, HeadThenRangedGetAreRecordedAndAnsweredByMatcher) {
 TEST_F(ScriptedServerTest, EntriesAreUsedUpInOrderStickyOnesRepeatAndStrayRequestsGetTheFallback) {
     server_.Add(WithBody("first"));
     server_.Add(WithBody("again"), testsrv::IsGet(), true);
-    InetHandle connection = Connect();
+    TInternetHandle connection = Connect();
 
     EXPECT_EQ(Request(connection.Get(), L"GET", L"/a").body, "first");
     EXPECT_EQ(Request(connection.Get(), L"GET", L"/b").body, "again");
@@ -165,7 +154,7 @@ TEST_F(ScriptedServerTest, CutBodyClosesTheConnectionShortOfTheAnnouncedLength) 
     cut.cutAfterBytes = 40000;
     server_.Add(cut);
     server_.Add(WithBody("next"));
-    InetHandle connection = Connect();
+    TInternetHandle connection = Connect();
 
     Reply reply = Request(connection.Get(), L"GET", L"/big");
     EXPECT_EQ(reply.contentLength, L"100000");
@@ -184,7 +173,7 @@ TEST_F(ScriptedServerTest, MissingContentLengthOrCloseEndsTheBodyWithTheConnecti
     server_.Add(unframed);
     server_.Add(closing);
     server_.Add(WithBody("third"));
-    InetHandle connection = Connect();
+    TInternetHandle connection = Connect();
 
     Reply first = Request(connection.Get(), L"GET", L"/1");
     EXPECT_TRUE(first.contentLength.empty());
@@ -205,7 +194,7 @@ TEST_F(ScriptedServerTest, StallsDelayTheAnswerAndCanOutlastTheClientTimeout) {
     server_.Add(slowStart);
     server_.Add(slowMiddle);
     server_.Add(tooSlow);
-    InetHandle connection = Connect();
+    TInternetHandle connection = Connect();
 
     auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Request(connection.Get(), L"GET", L"/late").body, "late");
@@ -227,11 +216,11 @@ TEST_F(ScriptedServerTest, ServesConnectionsSideBySide) {
     std::string first, second;
     auto started = std::chrono::steady_clock::now();
     std::thread other([&] {
-        InetHandle connection = Connect();
+        TInternetHandle connection = Connect();
         first = Request(connection.Get(), L"GET", L"/one").body;
     });
     {
-        InetHandle connection = Connect();
+        TInternetHandle connection = Connect();
         second = Request(connection.Get(), L"GET", L"/two").body;
     }
     other.join();
@@ -242,7 +231,7 @@ TEST_F(ScriptedServerTest, ServesConnectionsSideBySide) {
 }
 
 TEST(ScriptedServer, StopsPromptlyWhileAnAnswerIsStalledAndAClientStillHoldsTheConnection) {
-    InetHandle internet(InternetOpenW(L"scripted-server-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    TInternetHandle internet(InternetOpenW(L"scripted-server-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     std::chrono::steady_clock::duration stopTook{};
     {
         auto server = std::make_unique<ScriptedHttpServer>();
@@ -250,9 +239,9 @@ TEST(ScriptedServer, StopsPromptlyWhileAnAnswerIsStalledAndAClientStillHoldsTheC
         stalled.stallAtByte = 1000;
         stalled.stallMidBodyMs = 60000;
         server->Add(stalled);
-        InetHandle connection(InternetConnectW(internet.Get(), L"127.0.0.1", server->Port(), nullptr, nullptr,
+        TInternetHandle connection(InternetConnectW(internet.Get(), L"127.0.0.1", server->Port(), nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 0));
-        InetHandle request(HttpOpenRequestW(connection.Get(), L"GET", L"/", nullptr, nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
+        TInternetHandle request(HttpOpenRequestW(connection.Get(), L"GET", L"/", nullptr, nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
         ASSERT_TRUE(HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0));
         ASSERT_TRUE(server->WaitForRequests(1, 2000));
         auto started = std::chrono::steady_clock::now();
