@@ -259,8 +259,15 @@ void TBriskFrameController::Detach(TBriskCustomPanel* panel) {
     FPanels.erase(std::remove(FPanels.begin(), FPanels.end(), panel), FPanels.end());
 }
 
+// Compared as components: a panel being destroyed is no longer a panel, and the component may be
+// something else altogether, so casting it down would be undefined.
 void TBriskFrameController::Notification(gui::TComponent* component, gui::TOperation operation) {
-    if (operation == gui::opRemove) Detach(static_cast<TBriskCustomPanel*>(component));
+    if (operation != gui::opRemove) return;
+    FPanels.erase(std::remove_if(FPanels.begin(), FPanels.end(),
+                                 [component](TBriskCustomPanel* panel) {
+                                     return static_cast<gui::TComponent*>(panel) == component;
+                                 }),
+                  FPanels.end());
 }
 
 TBriskCustomPanel::TBriskCustomPanel(gui::TComponent* owner)
