@@ -57,6 +57,8 @@ CONF
         curl -s -o /dev/null "http://127.0.0.1:$port/" && { echo "$port"; return 0; }
         sleep 0.1
       done
+      # Started but never answered: stop it before the next port starts another one.
+      kill "$(cat "$work/nginx.pid")" 2>/dev/null || true
     fi
   done
   echo "bench: nginx did not start" >&2
