@@ -27,6 +27,7 @@ object frm_Info: Tfrm_Info
     Font.Height = -16
     Font.Name = '微软雅黑'
     Font.Style = []
+    ParentColor = True
     WordWrap = True
   end
   object Image1: TImage

@@ -32,6 +32,12 @@ std::string SomeBytes(size_t size) {
     return bytes;
 }
 
+// A folder where the package's temporary file cannot be made fails every run in the client,
+// whether the mirror has the package or not (other tests place it there side by side).
+void BlockTemporaryFile(const std::wstring& package) {
+    CreateDirectoryW(GetHttpClient()->GetTempName(package).c_str(), nullptr);
+}
+
 class DownloadRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,10 +94,8 @@ TEST_F(DownloadRun, ExistingPackageIsKeptOnCancelAndDeletedOnOk) {
     EXPECT_TRUE(uitest::FileExists(package));
     EXPECT_EQ(form->TS2, form->PC->ActivePage());
 
-    // OK: the file goes and the run starts on the progress page. The mirror has no package, so
-    // the run fails and the prompt is closed.
-    const std::wstring mirrored = MirrorPackagePath();
-    if (!mirrored.empty()) DeleteFileW(mirrored.c_str());
+    // OK: the file goes and the run starts on the progress page; it fails and the prompt is closed.
+    BlockTemporaryFile(package);
     uitest::Messages().Answers = {3, kMessageOk};
     bool deletedBeforeTheRun = false;
     Tfrm_Main* window = form;
@@ -111,13 +115,12 @@ TEST_F(DownloadRun, ExistingPackageIsKeptOnCancelAndDeletedOnOk) {
 }
 
 TEST_F(DownloadRun, DownloadAgainWhileOfflineStopsOnTheProgressPage) {
-    const std::wstring mirrored = MirrorPackagePath();
-    if (!mirrored.empty()) DeleteFileW(mirrored.c_str());
+    BlockTemporaryFile(package);
     uitest::TPromptDriver driver([](HWND prompt) {
         uitest::g_Online = false;
         uitest::ClickReload(prompt);
     });
-    form->btnDownloadNowClick(nullptr);
+    DownloadInto(saveDir);
     EXPECT_TRUE(driver.Ran());
     ASSERT_EQ(1u, Shown().size());
     EXPECT_EQ(kOffline, Shown()[0].Text);
