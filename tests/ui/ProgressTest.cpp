@@ -1,4 +1,6 @@
 // The percentage and the bar as the progress notifications redraw them.
+#include "app/f_GlobalVar.h"
+#include "gui/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +41,10 @@ protected:
     void SetUp() override { form = uitest::MakeMainWindow(); }
     void TearDown() override { uitest::FreeMainWindow(form); }
 
-    bool Notify(TDownloadState state, int64_t downloaded, int64_t total) {
+    bool Notify(TDownloadState state, int64_t downloaded, int64_t total, const std::wstring& msg = L"") {
         THttpDownloadInfo info;
         info.State = state;
+        info.Msg = msg;
         info.Downloaded = downloaded;
         info.Total = total;
         bool cancel = false;
@@ -82,6 +85,18 @@ TEST_F(ProgressDisplay, OtherNotificationsLeaveTheFiguresAndNeverCancel) {
     EXPECT_FALSE(Notify(dsError, 190, 200));
     EXPECT_FALSE(Notify(dsFinish, 200, 200));
     EXPECT_EQ(L"正在下载(25%)", form->labProcess->Caption());
+}
+
+TEST_F(ProgressDisplay, FailureNotificationsAreLoggedWithTheirOwnPrefix) {
+    CreateGlobals();
+    Notify(dsFail, 0, 0, L"连接超时");
+    Notify(dsError, 0, 0, L"[THttpClient._HttpRequest] bad");
+    const std::wstring logFile = g_Logger->LogDir() + g_Logger->LogFileName();
+    FreeGlobals();
+    std::string log;
+    ASSERT_TRUE(uitest::ReadFileBytes(logFile, log)) << sys::ToUtf8(logFile);
+    EXPECT_NE(std::string::npos, log.find(sys::ToAnsi(L"[Information] 下载失败dsFail： 连接超时\r\n")));
+    EXPECT_NE(std::string::npos, log.find(sys::ToAnsi(L"[Information] 下载失败dsError: [THttpClient._HttpRequest] bad\r\n")));
 }
 
 TEST_F(ProgressDisplay, CloseDuringARunBecomesTheCancelAnswerOfTheNextProgress) {
