@@ -265,7 +265,9 @@ TEST_F(ShadowWindow, MovingTheFormOnlyRepositionsTheShadow) {
 TEST_F(ShadowWindow, ActivatingTheFormBringsTheShadowBackDirectlyBelowIt) {
     TTestForm other(kFormX - 60, kFormY - 60, 300, 250);
     Activate();
-    // Another window slips in between the form and its shadow; the activation puts that right.
+    // Another window, active first, slips in between the form and its shadow; activating the
+    // form puts that right.
+    SetActiveWindow(other.Handle());
     SetWindowPos(other.Handle(), Form(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_EQ(VisibleBelow(Form()), other.Handle());
     SetActiveWindow(Form());
