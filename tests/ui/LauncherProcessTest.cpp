@@ -18,6 +18,7 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         started_ = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+        if (!started_) error_ = GetLastError();
     }
     ~TLauncher() {
         if (!started_) return;
@@ -29,6 +30,7 @@ public:
     TLauncher& operator=(const TLauncher&) = delete;
 
     bool Started() const { return started_ != FALSE; }
+    DWORD Error() const { return error_; }
     // The exit code, or STILL_ACTIVE when the process still runs after ms.
     DWORD ExitCodeWithin(DWORD ms) {
         if (WaitForSingleObject(info_.hProcess, ms) == WAIT_TIMEOUT) return STILL_ACTIVE;
@@ -64,6 +66,7 @@ public:
 private:
     PROCESS_INFORMATION info_{};
     BOOL started_ = FALSE;
+    DWORD error_ = 0;
 };
 
 // One test, because every step depends on which launcher holds the single-instance mutex.
@@ -74,14 +77,14 @@ TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClose
 
     {
         TLauncher refused(L" /anything");
-        ASSERT_TRUE(refused.Started());
+        ASSERT_TRUE(refused.Started()) << refused.Error();
         EXPECT_EQ(0u, refused.ExitCodeWithin(20000));
         // Made before the argument is looked at.
         EXPECT_TRUE(sys::DirectoryExists(logDir));
     }
 
     TLauncher first(L" \"\" second");  // an empty first argument is no argument
-    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(first.Started()) << first.Error();
     HWND window = first.MainWindowWithin(20000);
     ASSERT_NE(nullptr, window);
     RECT frame{};
@@ -91,7 +94,7 @@ TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClose
 
     {
         TLauncher second(L"");
-        ASSERT_TRUE(second.Started());
+        ASSERT_TRUE(second.Started()) << second.Error();
         EXPECT_EQ(0u, second.ExitCodeWithin(20000));
         EXPECT_EQ(STILL_ACTIVE, first.ExitCodeWithin(0));
     }
@@ -101,7 +104,7 @@ TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClose
     EXPECT_EQ(0u, first.ExitCodeWithin(20000));
 
     TLauncher again(L"");
-    ASSERT_TRUE(again.Started());
+    ASSERT_TRUE(again.Started()) << again.Error();
     EXPECT_NE(nullptr, again.MainWindowWithin(20000));
 }
 
