@@ -212,7 +212,11 @@ DWORD RunChildWriter(const std::wstring& dir) {
     SetEnvironmentVariableW(kChildDirVar, nullptr);
     if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     if (!started) return 0xFFFFFFFF;
-    WaitForSingleObject(process.hProcess, 60000);
+    // A child that hangs is ended, so it cannot write into a later part of the test.
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 0xFFFFFFFF);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
     DWORD code = 0xFFFFFFFF;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
