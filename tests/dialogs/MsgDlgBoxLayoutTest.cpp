@@ -54,7 +54,7 @@ Geometry ShowAndMeasure(const Call& call) {
     Geometry g{};
     RunDialog(call, [&](Tfrm_MsgDlg& d) {
         g = Measure(d);
-        PostKey(VK_ESCAPE);
+        PostKey(d, VK_ESCAPE);
     });
     return g;
 }
@@ -77,7 +77,7 @@ TEST(MsgDlgSize, ShortMessagesKeepTheNarrowDialog) {
         RunDialog({mdkInfo, text}, [&](Tfrm_MsgDlg& d) {
             caption = d.lblMsg->Caption();
             g = Measure(d);
-            PostKey(VK_ESCAPE);
+            PostKey(d, VK_ESCAPE);
         });
         EXPECT_EQ(caption, std::wstring(text) + L"  ");
         EXPECT_EQ(Width(g.Window), 300);
@@ -143,7 +143,7 @@ TEST(MsgDlgSize, TheCloseImageKeepsFivePixelsFromTheTitleBarsRightEdge) {
         RunDialog({mdkInfo, TextAtLeast(L"字", want)}, [](Tfrm_MsgDlg& d) {
             EXPECT_EQ(d.pnl_title->Width() - d.Image2->Left() - d.Image2->Width(), 5);
             EXPECT_EQ(d.Image2->Top(), 4);
-            PostKey(VK_ESCAPE);
+            PostKey(d, VK_ESCAPE);
         });
     }
 }
@@ -152,7 +152,7 @@ TEST(MsgDlgDetail, BlankDetailGivesNoDetailButton) {
     RunDialog({mdkOkCancel, L"消息", L" \r\n\t "}, [](Tfrm_MsgDlg& d) {
         EXPECT_FALSE(d.HasDetail());
         EXPECT_FALSE(d.sBtnDetail->Visible());
-        PostKey(VK_ESCAPE);
+        PostKey(d, VK_ESCAPE);
     });
 }
 
@@ -215,7 +215,7 @@ TEST(MsgDlgTitleBar, PressingTheTitleStartsTheSystemMove) {
         EXPECT_EQ(GetCapture(), nullptr);
         EXPECT_EQ(d.ModalResult(), gui::mrNone);
         RemoveWindowSubclass(d.Handle(), RecordSysCommand, 1);
-        PostKey(VK_ESCAPE);
+        PostKey(d, VK_ESCAPE);
     });
 }
 
@@ -227,7 +227,7 @@ TEST(MsgDlgTitleBar, TheCloseSquareShowsOnceTheMouseIsOverItUntilItCrossesTheTit
         EXPECT_FALSE(d.Image2->Transparent());
         SendMessageW(title, WM_MOUSEMOVE, 0, MAKELPARAM(d.Image2->Left() + 3, 1));  // above it, still on the bar
         EXPECT_TRUE(d.Image2->Transparent());
-        PostKey(VK_ESCAPE);
+        PostKey(d, VK_ESCAPE);
     });
 }
 
@@ -261,18 +261,19 @@ TEST(MsgDlgWindow, BorderlessTopmostToolWindowWithoutOwnerAndWithItsShadow) {
     EXPECT_EQ(result, mdrRight);
 }
 
-// The keyboard must still answer once the shadow has come up beside the dialog.
+// The keyboard must still answer once the shadow has come up beside the dialog. Another program
+// may take the foreground while tests run side by side, but nothing may hand it to the desktop.
 TEST(MsgDlgWindow, KeepsTheKeyboardFocusOnceItsShadowShows) {
     const int result = RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg& d) {
-        const HWND focused = GetFocus();
+        EXPECT_EQ(KeyTarget(d), d.sBtnLeft->Handle());
         for (int i = 0; i < 25; ++i) {
             gui::Application.ProcessMessages();
             Sleep(20);
         }
         ASSERT_TRUE(d.Shadow()->Active());
-        EXPECT_EQ(GetFocus(), focused);
-        EXPECT_EQ(GetActiveWindow(), d.Handle());
-        PostMessageW(d.sBtnLeft->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+        EXPECT_NE(GetForegroundWindow(), GetDesktopWindow());
+        EXPECT_EQ(KeyTarget(d), d.sBtnLeft->Handle());
+        PostKey(d, VK_RETURN);
     });
     EXPECT_EQ(result, mdrLeft);
 }

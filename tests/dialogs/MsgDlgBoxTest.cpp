@@ -59,7 +59,7 @@ TEST(MsgDlgKinds, EachKindShowsItsTitleIconAndButtonsLaidOutFromTheRight) {
                 right = shown[i]->Left() - 8;
             }
             EXPECT_FALSE(d.sBtnDetail->Visible());
-            PostKey(VK_ESCAPE);
+            PostKey(d, VK_ESCAPE);
         });
         EXPECT_EQ(result, mdrRight);
     }
@@ -73,8 +73,8 @@ TEST(MsgDlgKinds, KindsAboveSixShowNothingToAnswerWithAndOnlyCloseWithThree) {
             for (gui::TImage* icon : {d.imgInfo, d.imgError, d.imgWarn, d.imgConfirm}) EXPECT_FALSE(icon->Visible());
             EXPECT_TRUE(VisibleAnswerButtons(d).empty());
             // Enter and the accelerators find nothing to press.
-            SendMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
-            SendMessageW(GetFocus(), WM_SYSCHAR, L'o', 1 | (1 << 29));
+            SendMessageW(KeyTarget(d), WM_KEYDOWN, VK_RETURN, 1);
+            SendMessageW(KeyTarget(d), WM_SYSCHAR, L'o', 1 | (1 << 29));
             EXPECT_EQ(d.ModalResult(), gui::mrNone);
             ClickWindowless(*d.Image2);
         });
@@ -86,7 +86,7 @@ TEST(MsgDlgKinds, EscapeAndTheCloseImageGiveThreeForEveryKind) {
     for (int kind = 0; kind <= 7; ++kind) {
         SCOPED_TRACE(kind);
         const Call call{static_cast<TMsgDlgKind>(kind), L"消息", L"", true, L"不再提示"};
-        EXPECT_EQ(RunDialog(call, [](Tfrm_MsgDlg&) { PostKey(VK_ESCAPE); }), mdrRight);
+        EXPECT_EQ(RunDialog(call, [](Tfrm_MsgDlg& d) { PostKey(d, VK_ESCAPE); }), mdrRight);
         EXPECT_EQ(RunDialog(call, [](Tfrm_MsgDlg& d) { ClickWindowless(*d.Image2); }), mdrRight);
     }
 }
@@ -157,45 +157,45 @@ TEST(MsgDlgAnswers, TheDialogIsGoneAfterEachShowing) {
 
 TEST(MsgDlgKeyboard, OpensWithTheFirstControlInTabOrderFocused) {
     RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg& d) {
-        EXPECT_EQ(GetFocus(), d.sBtnLeft->Handle());
-        PostKey(VK_ESCAPE);
+        EXPECT_EQ(KeyTarget(d), d.sBtnLeft->Handle());
+        PostKey(d, VK_ESCAPE);
     });
     RunDialog({mdkOkCancel, L"消息", L"", false, L"不再提示"}, [](Tfrm_MsgDlg& d) {
-        EXPECT_EQ(GetFocus(), d.cbxRemind->Handle());
-        PostKey(VK_ESCAPE);
+        EXPECT_EQ(KeyTarget(d), d.cbxRemind->Handle());
+        PostKey(d, VK_ESCAPE);
     });
 }
 
 TEST(MsgDlgKeyboard, EnterAndSpacePressTheFocusedButton) {
-    EXPECT_EQ(RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg&) { PostKey(VK_RETURN); }), mdrLeft);
+    EXPECT_EQ(RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg& d) { PostKey(d, VK_RETURN); }), mdrLeft);
     EXPECT_EQ(RunDialog({mdkYesNoCancel}, [](Tfrm_MsgDlg& d) {
-                  SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-                  EXPECT_EQ(GetFocus(), d.sBtnCenter->Handle());
-                  PostKey(VK_SPACE);
+                  SendMessageW(KeyTarget(d), WM_KEYDOWN, VK_TAB, 1);
+                  EXPECT_EQ(KeyTarget(d), d.sBtnCenter->Handle());
+                  PostKey(d, VK_SPACE);
               }),
               mdrCenter);
     // From the remind box, Tab leads to the left button; Enter there sees the ticked box.
     EXPECT_EQ(RunDialog({mdkOkCancel, L"消息", L"", false, L"不再提示"}, [](Tfrm_MsgDlg& d) {
                   Tick(*d.cbxRemind);
-                  SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-                  EXPECT_EQ(GetFocus(), d.sBtnLeft->Handle());
-                  PostKey(VK_RETURN);
+                  SendMessageW(KeyTarget(d), WM_KEYDOWN, VK_TAB, 1);
+                  EXPECT_EQ(KeyTarget(d), d.sBtnLeft->Handle());
+                  PostKey(d, VK_RETURN);
               }),
               mdrLeftRemind);
 }
 
 TEST(MsgDlgKeyboard, AltWithTheUnderlinedLetterPressesThatButton) {
-    EXPECT_EQ(RunDialog({mdkInfo}, [](Tfrm_MsgDlg&) { PostAltLetter(L'o'); }), mdrLeft);
-    EXPECT_EQ(RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg&) { PostAltLetter(L'O'); }), mdrLeft);
-    EXPECT_EQ(RunDialog({mdkYesNoCancel}, [](Tfrm_MsgDlg&) { PostAltLetter(L'n'); }), mdrCenter);
-    EXPECT_EQ(RunDialog({mdkYesNo}, [](Tfrm_MsgDlg&) { PostAltLetter(L'n'); }), mdrRight);
-    EXPECT_EQ(RunDialog({mdkYesNoAlt, L"消息", L"", true, L"不再提示"}, [](Tfrm_MsgDlg&) { PostAltLetter(L'y'); }),
+    EXPECT_EQ(RunDialog({mdkInfo}, [](Tfrm_MsgDlg& d) { PostAltLetter(d, L'o'); }), mdrLeft);
+    EXPECT_EQ(RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg& d) { PostAltLetter(d, L'O'); }), mdrLeft);
+    EXPECT_EQ(RunDialog({mdkYesNoCancel}, [](Tfrm_MsgDlg& d) { PostAltLetter(d, L'n'); }), mdrCenter);
+    EXPECT_EQ(RunDialog({mdkYesNo}, [](Tfrm_MsgDlg& d) { PostAltLetter(d, L'n'); }), mdrRight);
+    EXPECT_EQ(RunDialog({mdkYesNoAlt, L"消息", L"", true, L"不再提示"}, [](Tfrm_MsgDlg& d) { PostAltLetter(d, L'y'); }),
               mdrLeftRemind);
     // A letter that no caption underlines leaves the dialog open.
     EXPECT_EQ(RunDialog({mdkOkCancel}, [](Tfrm_MsgDlg& d) {
-                  SendMessageW(GetFocus(), WM_SYSCHAR, L'y', 1 | (1 << 29));
+                  SendMessageW(KeyTarget(d), WM_SYSCHAR, L'y', 1 | (1 << 29));
                   EXPECT_EQ(d.ModalResult(), gui::mrNone);
-                  PostKey(VK_ESCAPE);
+                  PostKey(d, VK_ESCAPE);
               }),
               mdrRight);
 }

@@ -93,12 +93,19 @@ inline void Click(gui::TWinControl& control) { Click(control.Handle(), 10, 10); 
 inline void ClickWindowless(gui::TControl& control) {
     Click(control.Parent()->Handle(), control.Left() + control.Width() / 2, control.Top() + control.Height() / 2);
 }
-inline void PostKey(WPARAM key) {
-    PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
-    PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+// Where the user's keys go: the control the dialog has focused, or the dialog itself. Read from
+// the dialog, not from GetFocus: while tests run side by side another program may hold the focus.
+inline HWND KeyTarget(Tfrm_MsgDlg& dialog) {
+    gui::TWinControl* active = dialog.ActiveControl();
+    return active ? active->Handle() : dialog.Handle();
 }
-inline void PostAltLetter(wchar_t letter) {
-    PostMessageW(GetFocus(), WM_SYSCHAR, letter, 1 | (1 << 29));
+inline void PostKey(Tfrm_MsgDlg& dialog, WPARAM key) {
+    const HWND target = KeyTarget(dialog);
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+inline void PostAltLetter(Tfrm_MsgDlg& dialog, wchar_t letter) {
+    PostMessageW(KeyTarget(dialog), WM_SYSCHAR, letter, 1 | (1 << 29));
 }
 inline void Tick(gui::TCheckBox& box) { SendMessageW(box.Handle(), BM_CLICK, 0, 0); }
 
