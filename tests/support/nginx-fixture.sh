@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts or stops the tests' local nginx: plain files under www/, /slow/ with a rate limit,
 # /norange/ ignoring Range, /nolm/ without Last-Modified, and HTTPS with a self-signed
-# certificate on the second port.
+# certificate on the second port. With TALLYVO_STUB_INSTALLER set it also serves the sample
+# package under /uploads/ (that program padded with fixed bytes); TALLYVO_UPLOADS_RATE slows
+# /uploads/ down so a transfer can be watched and cut part-way.
 set -euo pipefail
 cmd=$1 dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
@@ -26,6 +28,17 @@ fi
 make_file() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq "$2" ] || head -c "$2" </dev/urandom >"$1"; }
 make_file "$dir/www/small.bin" 1000
 make_file "$dir/www/medium.bin" $((4 * 1024 * 1024))
+package_name='Tallyvo（Norvik）（完整安装包）.exe'
+package_size=${TALLYVO_PACKAGE_SIZE:-$((3 * 1024 * 1024))}
+if [ -n "${TALLYVO_STUB_INSTALLER:-}" ]; then
+  # The image still runs with bytes appended after it; the padding is the same on every run.
+  { cat "$TALLYVO_STUB_INSTALLER"
+    openssl enc -aes-128-ctr -nosalt -K 0f0e0d0c0b0a09080706050403020100 -iv 0 </dev/zero 2>/dev/null |
+      head -c $((package_size - $(stat -c %s "$TALLYVO_STUB_INSTALLER"))) || true
+  } >"$dir/www/uploads/$package_name.part"
+  mv -f "$dir/www/uploads/$package_name.part" "$dir/www/uploads/$package_name"
+fi
+uploads_rate=${TALLYVO_UPLOADS_RATE:-0}
 
 cat >"$dir/nginx.conf" <<CONF
 daemon on;
@@ -36,7 +49,7 @@ events { worker_connections 64; }
 http {
   types { application/octet-stream bin exe; }
   default_type application/octet-stream;
-  log_format probe '\$request_method \$uri "\$http_range" "\$http_user_agent" \$status \$bytes_sent';
+  log_format probe '\$request_method \$uri "\$http_range" "\$http_user_agent" \$status \$bytes_sent \$host';
   access_log $dir/access.log probe;
   client_body_temp_path $dir/tmp/body;
   proxy_temp_path $dir/tmp/proxy;
@@ -46,9 +59,11 @@ http {
   sendfile on;
   server {
     listen 127.0.0.1:$port;
+    server_name 127.0.0.1 localhost;
     root $dir/www;
     location /slow/ { alias $dir/www/; limit_rate 256k; }
     location /norange/ { alias $dir/www/; max_ranges 0; }
+    location /uploads/ { limit_rate $uploads_rate; }
     location /nolm/ { alias $dir/www/; add_header Last-Modified ""; }
   }
   server {

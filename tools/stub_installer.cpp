@@ -1,0 +1,37 @@
+// Stands in for the real installer in end-to-end runs: records that it was started, with its
+// command line, and ends at once. Bytes appended after its image (to make a package of a given
+// size) do not stop it from running.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring MarkerPath()
+{
+    wchar_t fromEnv[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TALLYVO_STUB_MARKER", fromEnv, MAX_PATH) > 0)
+        return fromEnv;
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return std::wstring(self) + L".started";
+}
+
+}  // namespace
+
+int main()
+{
+    const std::wstring line = GetCommandLineW();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1)
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &utf8[0], size, nullptr, nullptr);
+    HANDLE file = CreateFileW(MarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok ? 0 : 1;
+}
