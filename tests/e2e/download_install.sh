@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A whole download through the window: the bar grows, the saved package is byte-identical to
+# the mirror's, the install picture starts it, and the launcher ends with -1 (4294967295).
+source "$(dirname "$0")/lib/common.bash"
+rm -f "$E2E_NGINX/access.log"
+mirror_start 400k
+exe=$(launcher_copy)
+export TALLYVO_STUB_MARKER='C:\tallyvo-e2e-installer.started'
+marker=$WINEPREFIX/drive_c/tallyvo-e2e-installer.started
+rm -f "$marker"
+"$E2E_SRC/tools/wine-run.sh" "$E2E_BUILD/bin/exitcode_runner.exe" "$exe" >"$E2E_DIR/exitcode.txt" 2>/dev/null &
+E2E_PIDS+=("$!")
+wait_for 40 "the main window at 428, 161" main_window_shown
+expect_pixel 306 311 148EED "download button blue" 60
+click_at 306 311
+
+# The bar's left end turns blue first; a point further right only later.
+expect_pixel 40 294 009FD9 "the left end of the progress bar" 40
+shot downloading
+pixel_near 500 294 009FD9 40 && fail "the bar reached x=500 at once; no progress was seen"
+saved=$E2E_DIR/Tallyvo/$PACKAGE_NAME
+package_complete() { [ -f "$saved" ] && cmp -s "$saved" "$(mirror_package)"; }
+wait_for 40 "a byte-identical package at $saved" package_complete
+expect_pixel 500 294 009FD9 "the progress bar full at the end" 40
+expect_pixel 306 346 148EED "the install picture" 80
+shot done
+click_at 306 346
+wait_for 20 "the stub installer's marker $marker" test -f "$marker"
+exit_code_known() { [ -s "$E2E_DIR/exitcode.txt" ]; }
+wait_for 20 "the launcher to end" exit_code_known
+code=$(tr -d '\r\n' <"$E2E_DIR/exitcode.txt")
+[ "$code" = 4294967295 ] || fail "the launcher should end with 4294967295 after starting the installer, got '$code'"
+# nginx writes the name's UTF-8 bytes escaped as \xHH.
+grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik\xEF\xBC\x89' "$E2E_NGINX/access.log" | grep -q ' 200 [0-9]* 127\.0\.0\.1$' ||
+  fail "no full GET of the package from the Telecom mirror (host 127.0.0.1) in $E2E_NGINX/access.log"
+echo "download_install: passed"
