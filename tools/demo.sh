@@ -1,89 +1,97 @@
 #!/usr/bin/env bash
-# Downloads the sample package from an embedded local mirror with fetch.exe, showing the live
-# progress lines, then checks that the saved file is byte-identical to what the mirror served.
+# The launcher's whole job against an embedded local mirror: nginx serves the sample package (the
+# stub installer padded so the transfer takes a few seconds) on the port compiled into
+# TallyvoLauncherLocal.exe, and the launcher runs under Wine. With a display the user drives the
+# window; without one a private Xvfb is used, the script presses the download picture, waits for
+# the install picture, presses it, and keeps a screenshot of every stage in <build>/demo/.
 # Usage: tools/demo.sh <build folder>
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-tools=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$(dirname "$0")/.." && pwd)
 demo=$build/demo
 package='Tallyvo（Norvik）（完整安装包）.exe'
 package_size=$((6 * 1024 * 1024))
-nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+rate=1536k
+interactive=
 
-[ -x "$build/bin/fetch.exe" ] || { echo "demo: $build/bin/fetch.exe is missing, run make build first" >&2; exit 2; }
+for exe in TallyvoLauncherLocal.exe stub_installer.exe exitcode_runner.exe; do
+  [ -x "$build/bin/$exe" ] || { echo "demo: $build/bin/$exe is missing, run make build first" >&2; exit 2; }
+done
 
-port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-
-# A port derived from the build folder, moved on while something else holds it.
-pick_port() {
-  local port=$((30000 + $(printf '%s' "$build" | cksum | cut -d' ' -f1) % 20000)) i
-  for i in $(seq 50); do
-    port_in_use "$port" || { echo "$port"; return 0; }
-    port=$((port + 1))
-  done
-  echo "demo: no free port near $port" >&2
-  return 1
+fail() {
+  echo "demo: FAILED, $*" >&2
+  [ -n "${SHOT_DIR:-}" ] && [ -z "$interactive" ] && shot failure && echo "screenshot: $SHOT_DIR/failure.png" >&2
+  exit 1
 }
+source "$src/tools/window-lib.bash"
+source "$src/tools/xvfb-lib.sh"
 
-stop_mirror() {
-  if [ -f "$demo/nginx.pid" ]; then
-    kill "$(cat "$demo/nginx.pid")" 2>/dev/null || true
-    for _ in $(seq 50); do [ -f "$demo/nginx.pid" ] || break; sleep 0.1; done
-  fi
+port=$(launcher_test_port "$build")
+[ -n "$port" ] || fail "no mirror port configured in $build"
+[ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && interactive=1
+
+rm -rf "$demo/run" "$demo"/*.png
+mkdir -p "$demo/run"
+SHOT_DIR=$demo
+export WINEPREFIX=$build/wineprefix
+cleanup() {
+  [ -n "${runner_pid:-}" ] && kill "$runner_pid" 2>/dev/null || true
+  WINEDEBUG=-all wineserver -k 2>/dev/null || true
+  "$src/tests/support/nginx-fixture.sh" stop "$demo/mirror"
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
+[ -n "$interactive" ] || ensure_display
+trap cleanup EXIT
 
-stop_mirror
-mkdir -p "$demo/www/uploads" "$demo/tmp"
-source_file="$demo/www/uploads/$package"
-# Deterministic, incompressible sample bytes: the same package on every machine.
-if [ ! -f "$source_file" ] || [ "$(stat -c %s "$source_file")" -ne "$package_size" ]; then
-  # The cipher is cut off by head: its SIGPIPE is expected, not a failure.
-  { openssl enc -aes-128-ctr -nosalt -K 000102030405060708090a0b0c0d0e0f -iv 0 </dev/zero 2>/dev/null || true; } |
-    head -c "$package_size" >"$source_file"
+TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_SIZE=$package_size TALLYVO_UPLOADS_RATE=$rate \
+  "$src/tests/support/nginx-fixture.sh" start "$demo/mirror" "$port" $((port + 1)) ||
+  fail "the local mirror did not start on port $port (is a test run using it?)"
+mirror_package=$demo/mirror/www/uploads/$package
+echo "mirror: http://127.0.0.1:$port/uploads/$package ($package_size bytes at $rate/s)"
+
+cp "$build/bin/TallyvoLauncherLocal.exe" "$demo/run/"
+marker=$WINEPREFIX/drive_c/tallyvo-demo-installer.started
+rm -f "$marker"
+export TALLYVO_STUB_MARKER='C:\tallyvo-demo-installer.started'
+export TALLYVO_STUB_NOTICE=1
+"$src/tools/wine-run.sh" "$build/bin/exitcode_runner.exe" "$demo/run/TallyvoLauncherLocal.exe" \
+  >"$demo/exitcode.txt" 2>"$demo/wine.err" &
+runner_pid=$!
+
+launcher_ended() { ! kill -0 "$runner_pid" 2>/dev/null; }
+saved=$demo/run/Tallyvo/$package
+package_complete() { [ -f "$saved" ] && cmp -s "$saved" "$mirror_package"; }
+
+if [ -n "$interactive" ]; then
+  echo "demo: the launcher is open on $DISPLAY; close it or install to end the demo"
+  wait "$runner_pid" || true
+else
+  wait_for 60 "the main window at $WINDOW_LEFT, $WINDOW_TOP" main_window_shown
+  expect_pixel 306 311 148EED "the download picture" 60
+  shot 1-start
+  click_at 306 311
+  expect_pixel 40 294 009FD9 "the progress bar moving" 40
+  shot 2-downloading
+  wait_for 60 "the package saved in $demo/run/Tallyvo" package_complete
+  expect_pixel 306 346 148EED "the install picture" 80
+  shot 3-install
+  click_at 306 346
+  wait_for 30 "the launcher to end after starting the installer" launcher_ended
+  installer_notice() { xdotool search --name '示例安装程序' >/dev/null 2>&1; }
+  wait_for 30 "the sample installer's notice" installer_notice
+  sleep 0.5
+  shot 4-installer
 fi
 
-port=$(pick_port)
-cat >"$demo/nginx.conf" <<CONF
-daemon on;
-pid $demo/nginx.pid;
-error_log $demo/error.log warn;
-worker_processes 1;
-events { worker_connections 16; }
-http {
-  default_type application/octet-stream;
-  access_log $demo/access.log;
-  client_body_temp_path $demo/tmp/body;
-  proxy_temp_path $demo/tmp/proxy;
-  fastcgi_temp_path $demo/tmp/fastcgi;
-  uwsgi_temp_path $demo/tmp/uwsgi;
-  scgi_temp_path $demo/tmp/scgi;
-  server {
-    listen 127.0.0.1:$port;
-    root $demo/www;
-    limit_rate 1536k;
-  }
-}
-CONF
-"$nginx_bin" -c "$demo/nginx.conf" -p "$demo" 2>"$demo/start.err" || { cat "$demo/start.err" >&2; exit 1; }
-trap stop_mirror EXIT
-for _ in $(seq 50); do port_in_use "$port" && break; sleep 0.1; done
-
-rm -rf "$demo/Tallyvo"
-save_path="Z:${demo//\//\\}\\Tallyvo\\$package"
-url="http://127.0.0.1:$port/uploads/$package"
-echo "mirror: $url"
-echo "saving: $save_path"
-set +e
-"$tools/wine-run.sh" "$build/bin/fetch.exe" "$url" "$save_path"
-code=$?
-set -e
-
-saved="$demo/Tallyvo/$package"
-want=$(sha256sum <"$source_file" | cut -d' ' -f1)
-got=$( [ -f "$saved" ] && sha256sum <"$saved" | cut -d' ' -f1 || echo none)
-if [ "$code" -eq 0 ] && [ "$want" = "$got" ]; then
-  echo "demo: OK, $package_size bytes downloaded, sha256 $got matches the mirror"
+code=$(tr -d '\r\n' <"$demo/exitcode.txt")
+installer=no
+[ -f "$marker" ] && installer=yes
+if package_complete && [ "$installer" = yes ] && [ "$code" = 4294967295 ]; then
+  shots=
+  [ -n "$interactive" ] || shots="; screenshots in $demo: $(cd "$demo" && echo ./*.png)"
+  echo "demo: OK, the launcher saved $package_size bytes identical to the mirror's, started the installer and ended with $code$shots"
+elif [ -n "$interactive" ]; then
+  echo "demo: the launcher ended with exit code '$code' (package complete: $(package_complete && echo yes || echo no), installer started: $installer)"
 else
-  echo "demo: FAILED (fetch exit code $code, sha256 $got, expected $want)"
-  exit 1
+  fail "exit code '$code', package complete: $(package_complete && echo yes || echo no), installer started: $installer"
 fi

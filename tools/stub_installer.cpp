@@ -1,5 +1,6 @@
-// Stands in for the real installer in end-to-end runs: records that it was started, with its
-// command line, and ends at once. Bytes appended after its image (to make a package of a given
+// Stands in for the real installer in end-to-end runs and the demo: records that it was started,
+// with its command line, and ends (after a notice box when TALLYVO_STUB_NOTICE is set, so a person
+// watching the demo sees it start). Bytes appended after its image (to make a package of a given
 // size) do not stop it from running.
 #include <windows.h>
 
@@ -33,5 +34,7 @@ int main()
     DWORD written = 0;
     const BOOL ok = WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     CloseHandle(file);
+    if (GetEnvironmentVariableW(L"TALLYVO_STUB_NOTICE", nullptr, 0) > 0)
+        MessageBoxW(nullptr, (L"示例安装程序已启动：\n" + line).c_str(), L"Tallyvo 示例安装程序", MB_OK);
     return ok ? 0 : 1;
 }
