@@ -61,3 +61,66 @@ launcher_log() {
     [ -f "$f" ] && iconv -f GBK -t UTF-8 "$f"
   done 2>/dev/null || true
 }
+
+# --- Windows other than the main one, given in screen coordinates ---
+
+# The id of the first window whose title is exactly the given one (empty when none).
+window_id_named() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+window_named_shown() { [ -n "$(window_id_named "$1")" ]; }
+window_named_gone() { [ -z "$(window_id_named "$1")" ]; }
+
+# "X Y WIDTH HEIGHT" of a window on the screen.
+window_geometry() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+expect_screen_pixel() {
+  expect_pixel "$(($1 - WINDOW_LEFT))" "$(($2 - WINDOW_TOP))" "$3" "$4" "${5:-24}"
+}
+click_screen() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; }
+
+# --- The mirror across an interruption ---
+
+# Restarts the mirror without a new modification time on the package: the fixture rewrites the
+# (identical) bytes, and a changed Last-Modified would rightly make the client start over.
+mirror_restart_same_package() {
+  local stamp=$E2E_DIR/package.stamp
+  touch -r "$(mirror_package)" "$stamp"
+  mirror_start "$@"
+  touch -r "$stamp" "$(mirror_package)"
+}
+
+# GETs of the package in the access log, one "range status bytes host" per line.
+package_gets() {
+  grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' "$E2E_NGINX/access.log" 2>/dev/null |
+    sed 's/^GET [^ ]* "\([^"]*\)" "[^"]*" \(.*\)$/\1 \2/' || true
+}
+
+# --- The launcher run by the exit-code runner ---
+
+# Starts the launcher copy under exitcode_runner.exe; its full exit code lands in exitcode.txt.
+launcher_start_counted() {
+  : >"$E2E_DIR/exitcode.txt"
+  "$E2E_SRC/tools/wine-run.sh" "$E2E_BUILD/bin/exitcode_runner.exe" "$1" >"$E2E_DIR/exitcode.txt" 2>/dev/null &
+  E2E_PIDS+=("$!")
+}
+launcher_ended() { [ -s "$E2E_DIR/exitcode.txt" ]; }
+launcher_exit_code() { tr -d '\r\n' <"$E2E_DIR/exitcode.txt"; }
+
+# --- Wine's web browser ---
+
+# Points winebrowser at a stub that writes each argument on a line of browser.txt; the value is
+# removed again by browser_stub_remove.
+browser_stub_install() {
+  local stub=$E2E_DIR/browser-stub.sh
+  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s.part" && mv "%s.part" "%s"\n' \
+    "$E2E_DIR/browser.txt" "$E2E_DIR/browser.txt" "$E2E_DIR/browser.txt" >"$stub"
+  chmod +x "$stub"
+  "$E2E_SRC/tools/wine-run.sh" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$stub" /f \
+    >/dev/null 2>&1 || fail "could not point Wine's browser list at $stub"
+}
+browser_stub_remove() {
+  "$E2E_SRC/tools/wine-run.sh" reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1 || true
+}

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A download that cannot reach its mirror: the failure prompt opens at its own place, the day's
+# log holds the client's text in GBK, the prompt's close image returns to the start page, and
+# the browser choice hands the primary address to the browser and ends the launcher with -1.
+source "$(dirname "$0")/lib/common.bash"
+trap 'browser_stub_remove; cleanup' EXIT
+PROMPT_LEFT=482 PROMPT_TOP=281
+prompt_pixel() { expect_screen_pixel $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)) "$3" "$4" 40; }
+prompt_click() { click_screen $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)); }
+
+prompt_opens() {
+  wait_for 30 "the failure prompt frm_Info" window_named_shown frm_Info
+  local geometry
+  geometry=$(window_geometry "$(window_id_named frm_Info)")
+  [ "$geometry" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
+    fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$geometry'"
+  prompt_pixel 200 10 0980E4 "the prompt's blue title bar"
+  prompt_pixel 28 76 F7931E "the prompt's orange information sign"
+  prompt_pixel 364 141 148EED "the prompt's 重新下载 button"
+}
+
+mirror_stop
+browser_stub_install
+exe=$(launcher_copy)
+launcher_start_counted "$exe"
+wait_for 40 "the main window at 428, 161" main_window_shown
+expect_pixel 306 311 148EED "download button blue" 60
+click_at 306 311
+prompt_opens
+shot prompt
+
+# The log is GBK: 下载失败 as its GBK bytes, and none of its UTF-8 form.
+log_file=$(ls "$E2E_DIR"/Tallyvo/Log/* 2>/dev/null | head -1)
+[ -n "$log_file" ] || fail "no day's log under $E2E_DIR/Tallyvo/Log after a failed download"
+LC_ALL=C grep -q $'\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC' "$log_file" || fail "the GBK bytes of 下载失败 are missing in $log_file"
+LC_ALL=C grep -q $'\xE4\xB8\x8B\xE8\xBD\xBD' "$log_file" && fail "the log $log_file holds UTF-8 text"
+fail_line=$(launcher_log | tr -d '\r' | grep -F '下载失败dsFail： ' | head -1)
+[[ $fail_line =~ ^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}\ \[Information\]\ 下载失败dsFail：\ 获取下载包信息失败:.+ ]] ||
+  fail "the log should hold '下载失败dsFail： 获取下载包信息失败:<reason>', found '$fail_line'"
+
+# The close image: back to the start page, the launcher still running.
+prompt_click 398 13
+wait_for 10 "the failure prompt to close" window_named_gone frm_Info
+expect_pixel 306 311 148EED "the download button on the start page again" 60
+expect_pixel 18 376 000080 "the Telecom radio still checked" 60
+sleep 1
+launcher_ended && fail "the launcher ended after the prompt's close image (code $(launcher_exit_code))"
+main_window_shown || fail "the main window went after the prompt's close image"
+shot start_again
+
+# The browser choice, from a second failure.
+click_at 306 311
+prompt_opens
+prompt_click 71 143
+wait_for 20 "the stub browser's record $E2E_DIR/browser.txt" test -f "$E2E_DIR/browser.txt"
+wanted="http://127.0.0.1:$E2E_PORT/uploads/$PACKAGE_NAME"
+got=$(cat "$E2E_DIR/browser.txt")
+[ "$got" = "$wanted" ] || fail "the browser should get '$wanted', got '$got'"
+wait_for 20 "the launcher to end after the browser choice" launcher_ended
+code=$(launcher_exit_code)
+[ "$code" = 4294967295 ] || fail "the launcher should end with 4294967295 after the browser choice, got '$code'"
+
+# Checked last so that the checks above still run: the reason must be the connection's error.
+reason=${fail_line#*获取下载包信息失败:}
+[[ $reason == *%1* || $reason == *%2* ]] &&
+  fail "LAUNCHER FAULT: the failed probe is logged with FormatMessage's own 'message not found' text ('$reason') instead of the connection error's"
+echo "failure_prompt: passed"
