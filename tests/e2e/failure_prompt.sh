@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A download that cannot reach its mirror: the failure prompt opens at its own place, the day's
-# log holds the client's text in GBK, the prompt's close image returns to the start page, and
-# the browser choice hands the primary address to the browser and ends the launcher with -1.
+# A download that cannot reach its mirror: the failure prompt opens at its own place (also with
+# the main window dragged away), the day's log holds the client's text in GBK, the prompt's close
+# image returns to the start page, and the browser choice hands the primary address to the
+# browser, also from the Unicom line, and ends the launcher with -1.
 source "$(dirname "$0")/lib/common.bash"
 trap 'browser_stub_remove; cleanup' EXIT
 PROMPT_LEFT=482 PROMPT_TOP=281
@@ -48,7 +49,18 @@ launcher_ended && fail "the launcher ended after the prompt's close image (code 
 main_window_shown || fail "the main window went after the prompt's close image"
 shot start_again
 
-# The browser choice, from a second failure.
+# The browser choice, from a second failure on the Unicom line with the main window dragged
+# elsewhere: the prompt keeps its own place and the browser still gets the primary address.
+click_at 80 376
+expect_pixel 66 376 000080 "check point of the Unicom radio once clicked" 60
+expect_pixel 18 376 FFFFFF "the Telecom radio cleared by the Unicom one" 60
+xdotool mousemove $((WINDOW_LEFT + 300)) $((WINDOW_TOP + 80)) mousedown 1 sleep 0.3 \
+  mousemove $((WINDOW_LEFT + 250)) $((WINDOW_TOP + 50)) sleep 0.2 mousemove $((WINDOW_LEFT + 100)) $((WINDOW_TOP - 20)) \
+  sleep 0.3 mouseup 1
+WINDOW_LEFT=$((WINDOW_LEFT - 200)) WINDOW_TOP=$((WINDOW_TOP - 100))
+main_at_new_place() { [ "$(window_geometry "$(main_window_id)")" = "$WINDOW_LEFT $WINDOW_TOP 620 416" ]; }
+wait_for 5 "the main window dragged by its banner to $WINDOW_LEFT, $WINDOW_TOP" main_at_new_place
+expect_pixel 306 311 148EED "download button blue after the drag" 60
 click_at 306 311
 prompt_opens
 prompt_click 71 143
