@@ -5,21 +5,6 @@
 # browser, also from the Unicom line, and ends the launcher with -1.
 source "$(dirname "$0")/lib/common.bash"
 trap 'browser_stub_remove; cleanup' EXIT
-PROMPT_LEFT=482 PROMPT_TOP=281
-prompt_pixel() { expect_screen_pixel $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)) "$3" "$4" 40; }
-prompt_click() { click_screen $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)); }
-
-prompt_opens() {
-  wait_for 30 "the failure prompt frm_Info" window_named_shown frm_Info
-  local geometry
-  geometry=$(window_geometry "$(window_id_named frm_Info)")
-  [ "$geometry" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
-    fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$geometry'"
-  prompt_pixel 200 10 0980E4 "the prompt's blue title bar"
-  prompt_pixel 28 76 F7931E "the prompt's orange information sign"
-  prompt_pixel 364 141 148EED "the prompt's 重新下载 button"
-}
-
 mirror_stop
 browser_stub_install
 exe=$(launcher_copy)
@@ -40,7 +25,7 @@ fail_line=$(launcher_log | tr -d '\r' | grep -F '下载失败dsFail： ' | head 
   fail "the log should hold '下载失败dsFail： 获取下载包信息失败:<reason>', found '$fail_line'"
 
 # The close image: back to the start page, the launcher still running.
-prompt_click 398 13
+prompt_close
 wait_for 10 "the failure prompt to close" window_named_gone frm_Info
 expect_pixel 306 311 148EED "the download button on the start page again" 60
 expect_pixel 18 376 000080 "the Telecom radio still checked" 60
@@ -63,7 +48,7 @@ wait_for 5 "the main window dragged by its banner to $WINDOW_LEFT, $WINDOW_TOP" 
 expect_pixel 306 311 148EED "download button blue after the drag" 60
 click_at 306 311
 prompt_opens
-prompt_click 71 143
+prompt_browser
 wait_for 20 "the stub browser's record $E2E_DIR/browser.txt" test -f "$E2E_DIR/browser.txt"
 wanted="http://127.0.0.1:$E2E_PORT/uploads/$PACKAGE_NAME"
 got=$(cat "$E2E_DIR/browser.txt")

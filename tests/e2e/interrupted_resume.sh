@@ -3,7 +3,6 @@
 # names the failure, and once the mirror is back 重新下载 continues from the temporary file with
 # a byte range and ends with the mirror's exact package.
 source "$(dirname "$0")/lib/common.bash"
-PROMPT_LEFT=482 PROMPT_TOP=281
 rm -f "$E2E_NGINX/access.log"
 mirror_start 300k
 exe=$(launcher_copy)
@@ -19,11 +18,7 @@ expect_pixel 40 294 009FD9 "the left end of the progress bar" 40
 temp_holds_some() { [ -f "$temp" ] && [ "$(stat -c %s "$temp")" -gt 300000 ]; }
 wait_for 20 "more than 300000 bytes in $temp" temp_holds_some
 mirror_stop
-wait_for 30 "the failure prompt frm_Info" window_named_shown frm_Info
-geometry=$(window_geometry "$(window_id_named frm_Info)")
-[ "$geometry" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
-  fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$geometry'"
-expect_screen_pixel $((PROMPT_LEFT + 28)) $((PROMPT_TOP + 76)) F7931E "the prompt's orange information sign" 40
+prompt_opens
 shot prompt
 [ -f "$temp" ] || fail "the temporary file $temp went with the failure"
 cut_at=$(stat -c %s "$temp")
@@ -39,7 +34,7 @@ fail_line=$(launcher_log | tr -d '\r' | grep -F '下载失败dsFail： ' | head 
   fail "the day's log should name the cut transfer after '下载失败dsFail： ', found: $(launcher_log)"
 
 mirror_restart_same_package 0
-click_screen $((PROMPT_LEFT + 364)) $((PROMPT_TOP + 141))
+prompt_reload
 wait_for 10 "the failure prompt to close" window_named_gone frm_Info
 package_complete() { [ -f "$saved" ] && cmp -s "$saved" "$(mirror_package)"; }
 wait_for 40 "a byte-identical package at $saved" package_complete

@@ -124,3 +124,23 @@ browser_stub_install() {
 browser_stub_remove() {
   "$E2E_SRC/tools/wine-run.sh" reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1 || true
 }
+
+# --- The failure prompt, a window of its own at a fixed screen place ---
+PROMPT_LEFT=482 PROMPT_TOP=281
+prompt_pixel() { expect_screen_pixel $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)) "$3" "$4" 40; }
+prompt_click() { click_screen $((PROMPT_LEFT + $1)) $((PROMPT_TOP + $2)); }
+prompt_reload() { prompt_click 364 141; }   # 重新下载
+prompt_browser() { prompt_click 71 143; }   # 点击下载安装包
+prompt_close() { prompt_click 398 13; }     # the close image
+
+# Waits for the prompt and checks its place, size and artwork.
+prompt_opens() {
+  wait_for 30 "the failure prompt frm_Info" window_named_shown frm_Info
+  local geometry
+  geometry=$(window_geometry "$(window_id_named frm_Info)")
+  [ "$geometry" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
+    fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$geometry'"
+  prompt_pixel 200 10 0980E4 "the prompt's blue title bar"
+  prompt_pixel 28 76 F7931E "the prompt's orange information sign"
+  prompt_pixel 364 141 148EED "the prompt's 重新下载 button"
+}
