@@ -152,3 +152,4 @@ echo "transfer benchmark (raw figures: $results)"
 echo "CPU of the Wine ways is the process's own (GetProcessTimes); wineserver's share is not in it."
 echo "load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores); figures are noise above ~1"
 for size in $sizes; do summarise "$size"; done
+"$tools/bench-launcher.sh" "$build"
