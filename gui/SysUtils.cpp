@@ -33,6 +33,9 @@ std::string ToUtf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
 std::wstring FromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
 
 std::wstring SysErrorMessage(DWORD code) {
+    // Callers build a text and then still read the error they are describing; a failed lookup
+    // must not replace it.
+    const DWORD callersError = ::GetLastError();
     wchar_t* buffer = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                  FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
@@ -45,6 +48,7 @@ std::wstring SysErrorMessage(DWORD code) {
     std::wstring text = buffer ? std::wstring(buffer, n) : std::wstring();
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    ::SetLastError(callersError);
     return text;
 }
 

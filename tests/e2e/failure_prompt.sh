@@ -23,6 +23,10 @@ LC_ALL=C grep -q $'\xE4\xB8\x8B\xE8\xBD\xBD' "$log_file" && fail "the log $log_f
 fail_line=$(launcher_log | tr -d '\r' | grep -F '下载失败dsFail： ' | head -1)
 [[ $fail_line =~ ^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}\ \[Information\]\ 下载失败dsFail：\ 获取下载包信息失败:.+ ]] ||
   fail "the log should hold '下载失败dsFail： 获取下载包信息失败:<reason>', found '$fail_line'"
+# The reason must be the connection's error, not the text of a failed message lookup.
+reason=${fail_line#*获取下载包信息失败:}
+[[ $reason == *%1* || $reason == *%2* ]] &&
+  fail "the failed probe is logged with FormatMessage's own 'message not found' text ('$reason') instead of the connection error's"
 
 # The close image: back to the start page, the launcher still running.
 prompt_close
@@ -57,8 +61,4 @@ wait_for 20 "the launcher to end after the browser choice" launcher_ended
 code=$(launcher_exit_code)
 [ "$code" = 4294967295 ] || fail "the launcher should end with 4294967295 after the browser choice, got '$code'"
 
-# Checked last so that the checks above still run: the reason must be the connection's error.
-reason=${fail_line#*获取下载包信息失败:}
-[[ $reason == *%1* || $reason == *%2* ]] &&
-  fail "LAUNCHER FAULT: the failed probe is logged with FormatMessage's own 'message not found' text ('$reason') instead of the connection error's"
 echo "failure_prompt: passed"

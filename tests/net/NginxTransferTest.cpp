@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "gui/SysUtils.h"
 #include "net/public/HttpClientImpl.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpFileUtils.h"
@@ -153,6 +154,14 @@ TEST_F(NginxTransfer, SelfSignedCertificateIsRefused) {
     ASSERT_NE(recorder.First(dsFail), nullptr);
     EXPECT_EQ(recorder.First(dsFail)->Msg.rfind(L"获取下载包信息失败:", 0), 0u);
     EXPECT_FALSE(Exists(save_));
+}
+
+TEST_F(NginxTransfer, UnreachableServerIsReportedWithTheConnectionError) {
+    TDownloadRecorder recorder;
+    EXPECT_EQ(client_->DownloadFile(L"http://127.0.0.1:1/small.bin", save_, recorder.Handler(), 0, nullptr), -1);
+    ASSERT_NE(recorder.First(dsFail), nullptr);
+    EXPECT_EQ(recorder.First(dsFail)->Msg,
+              L"获取下载包信息失败:" + sys::SysErrorMessage(ERROR_INTERNET_CANNOT_CONNECT));
 }
 
 // An up-to-date final file ends the run with 0; a temporary file left from earlier must not
