@@ -40,6 +40,9 @@ mirror_start() {
 }
 mirror_stop() { "$E2E_SRC/tests/support/nginx-fixture.sh" stop "$E2E_NGINX"; }
 mirror_package() { echo "$E2E_NGINX/www/uploads/$PACKAGE_NAME"; }
+# Where the launcher copy saves the package, and whether it holds the mirror's exact bytes.
+saved=$E2E_DIR/Tallyvo/$PACKAGE_NAME
+package_complete() { [ -f "$saved" ] && cmp -s "$saved" "$(mirror_package)"; }
 
 # A private copy of the launcher, so that its "Tallyvo\" and log folders belong to this test.
 launcher_copy() {
