@@ -29,6 +29,14 @@ stats() {
     }' "$2"
 }
 
+# In how many reads the Windows-side peak working set equals /proc's VmHWM of the same moment.
+peaks_agreeing() {
+  awk '$2 ~ /_peak_ws_mib$/ { peak[$1, $2] = $3 } $2 ~ /_proc_vmhwm_mib$/ { hwm[$1, $2] = $3 }
+    END { for (k in hwm) { split(k, part, SUBSEP); sub(/_proc_vmhwm_mib$/, "_peak_ws_mib", part[2])
+            n++; if ((part[1], part[2]) in peak && peak[part[1], part[2]] == hwm[k]) same++ }
+          printf "%d of %d", same, n }' "$1"
+}
+
 # utime+stime in clock ticks from a /proc/<pid>/stat line; the command name may hold blanks and brackets.
 stat_ticks() { sed 's/^.*) //' | awk '{ print $12 + $13 }'; }
 
@@ -48,6 +56,8 @@ self_test() {
   stats d "$tmp" >/dev/null && check "absent metric fails" present absent
   check "name with blanks and brackets" \
     "$(echo '42 (Tally vo) x) S 1 2 3 4 5 6 7 8 9 10 17 25 0 0 20' | stat_ticks)" 42
+  printf '1 idle_peak_ws_mib 36.5\n1 idle_proc_vmhwm_mib 36.500\n2 idle_peak_ws_mib 36.5\n2 idle_proc_vmhwm_mib 36.6\n3 end_proc_vmhwm_mib 37\n' >"$tmp"
+  check "peaks compared per round and moment, as numbers" "$(peaks_agreeing "$tmp")" "1 of 3"
   check "key at the start" "$(field pid 'pid=7 window_ms=1.5')" 7
   check "key not taken from a longer one" "$(field ws 'peak_ws=9 ws=4')" 4
   rm -f "$tmp"
@@ -76,6 +86,7 @@ run=$work/run
 mirror=$work/mirror
 fetch_dir=$work/fetch
 results=$work/launcher-results.txt
+probe_lines=$work/probe-lines.txt
 SHOT_DIR=$work
 fail() {
   echo "bench-launcher: FAILED, $*" >&2
@@ -104,6 +115,7 @@ cleanup() {
 rm -rf "$run" "$fetch_dir" "$work/failure.png"
 mkdir -p "$run" "$fetch_dir"
 : >"$results"
+: >"$probe_lines"
 TALLYVO_FORCE_XVFB=1 ensure_display
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -185,6 +197,7 @@ read_memory() {
   timeout 30 "$tools/wine-run.sh" "$build/bin/procmem.exe" "$launcher" >"$work/procmem.out" 2>"$work/procmem.err" ||
     fail "procmem.exe could not read the launcher: $(cat "$work/procmem.err")"
   line=$(tr -d '\r' <"$work/procmem.out" | head -1)
+  echo "$round procmem $tag $line" >>"$probe_lines"
   record "${tag}_ws_mib" "$(calc "$(field ws "$line") / 1048576")"
   record "${tag}_peak_ws_mib" "$(calc "$(field peak_ws "$line") / 1048576")"
   record "${tag}_proc_vmhwm_mib" "$(calc "$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status") / 1024")"
@@ -198,6 +211,7 @@ start_window() {
     fail "the window was not painted within 30 s: $(cat "$work/paintwatch.out" "$work/paintwatch.err")"
   local line
   line=$(tr -d '\r' <"$work/paintwatch.out")
+  echo "$round paintwatch $line" >>"$probe_lines"
   record startup_window_ms "$(field window_ms "$line")"
   record startup_painted_ms "$(field painted_ms "$line")"
   record paintwatch_poll_ms "$(field poll_ms "$line")"
@@ -212,9 +226,14 @@ download_through_window() {
   sleep 0.1
   local cpu0 server0 xvfb0 clicked
   cpu0=$(ticks_of "$pid") server0=$(ticks_of "$server_pid") xvfb0=$(ticks_of "$xvfb_pid")
+  # The picture acts on the release. `xdotool click` pauses ~0.1 s after it, so press and release
+  # go apart and the release's return (a few ms after the event) is the moment of the click.
+  timeout 10 xdotool mousedown 1
+  timeout 10 xdotool mouseup 1
   clicked=$(now)
-  timeout 10 xdotool click 1
   watch_transfer "$saved.tmp" "$saved" 300 || fail "the window did not save the package within 300 s"
+  echo "$round window seconds after the click: temp file seen $(calc "$TMP_AT - $clicked")," \
+    "package saved $(calc "$DONE_AT - $clicked")" >>"$probe_lines"
   local cpu=$(($(ticks_of "$pid") - cpu0)) server=$(($(ticks_of "$server_pid") - server0))
   local xvfb=$(($(ticks_of "$xvfb_pid") - xvfb0)) gib
   gib=$(calc "$size / 1073741824")
@@ -240,12 +259,15 @@ download_with_fetch() {
   fetch_pid=$!
   STARTED=("$fetch_pid")
   watch_transfer "$target.tmp" "$target" 300 || fail "fetch.exe did not save the package within 300 s"
+  echo "$round fetch seconds after the start: temp file seen $(calc "$TMP_AT - $started_at")," \
+    "package saved $(calc "$DONE_AT - $started_at")" >>"$probe_lines"
   wait "$fetch_pid" || fail "fetch.exe failed: $(tail -2 "$work/fetch.out" "$work/fetch.err")"
   STARTED=()
   local ended_at server=$(($(ticks_of "$server_pid") - server0)) gib timing
   ended_at=$(now)
   gib=$(calc "$size / 1073741824")
   timing=$(tail -1 "$work/fetch.time")
+  echo "$round fetch time(wall user sys maxrss_kib) $timing; $(tr -d '\r' <"$work/fetch.out" | tail -1)" >>"$probe_lines"
   check_package "$target" "fetch.exe"
   record fetch_s "$(calc "$ended_at - $started_at")"
   record fetch_mibs "$(calc "$size_mib / ($ended_at - $started_at)")"
@@ -324,33 +346,28 @@ show() {
   printf "$2 ($2-$2)" "$med" "$lo" "$hi"
 }
 median() { stats "$1" "$results" | cut -d' ' -f1; }
-peaks_agreeing() {
-  awk '$2 ~ /_peak_ws_mib$/ { peak[$1, $2] = $3 } $2 ~ /_proc_vmhwm_mib$/ { hwm[$1, $2] = $3 }
-    END { for (k in hwm) { split(k, part, SUBSEP); sub(/_proc_vmhwm_mib$/, "_peak_ws_mib", part[2])
-            n++; if (peak[part[1], part[2]] == hwm[k]) same++ }
-          printf "%d of %d", same, n }' "$results"
-}
 
+row() { printf "  %-40s %s\n" "$1" "$2"; }
 echo
-echo "launcher benchmark, $launcher under $("$wine" --version 2>/dev/null) + Xvfb (raw figures: $results)"
+echo "launcher benchmark, $launcher under $("$wine" --version 2>/dev/null) + Xvfb"
+echo "raw figures: $results (probe lines: $probe_lines)"
 echo "load average before: $load_before, after: $load_after ($(nproc) cores); figures are noise above ~1"
 echo "median (min-max) of $rounds starts; $download_rounds rounds of the $size_mib MiB download each way$budget_note"
 echo "start-up to the first painted main window:"
-echo "  CreateProcess -> window exists           $(show startup_window_ms %.0f) ms"
-echo "  CreateProcess -> first painted pixel     $(show startup_painted_ms %.0f) ms   probe: one screen pixel (paintwatch.exe) every $(median paintwatch_poll_ms) ms"
-echo "  wine-run.sh -> first painted screenshot  $(show screenshot_startup_ms %.0f) ms   probe: xdotool + import screenshot, $(show screenshot_probe_ms %.0f) ms each (its resolution)"
-echo "working set of the launcher (procmem.exe: GetProcessMemoryInfo from outside; equals /proc VmRSS/VmHWM of its Wine process):"
-echo "  idle, ${idle_s} s after painting           $(show idle_ws_mib %.1f) MiB, peak $(show idle_peak_ws_mib %.1f) MiB"
-echo "  at the end of the $size_mib MiB download    $(show end_ws_mib %.1f) MiB, peak $(show end_peak_ws_mib %.1f) MiB"
-echo "  fetch.exe peak (VmHWM)                   $(show fetch_peak_ws_mib %.1f) MiB"
-echo "  procmem's peak equal to /proc VmHWM in $(peaks_agreeing) reads"
-echo "$size_mib MiB download (size checked every run, cmp against the mirror in round 1):"
-echo "  window, click -> package saved           $(show window_mibs %.0f) MiB/s   temp file -> saved $(show window_transfer_mibs %.0f) MiB/s"
-echo "  fetch.exe, process start -> exit         $(show fetch_mibs %.0f) MiB/s   temp file -> saved $(show fetch_transfer_mibs %.0f) MiB/s"
-printf "  window/fetch: %.3f end to end (goal >= 0.90), %.3f temp file -> saved\n" \
-  "$(calc "$(median window_mibs) / $(median fetch_mibs)")" "$(calc "$(median window_transfer_mibs) / $(median fetch_transfer_mibs)")"
-echo "CPU seconds per GiB, utime+stime from /proc: GetProcessTimes from outside says $(median end_gpt_cpu_s) s for the"
-echo "launcher's whole life at the end of a download where /proc says $(median end_proc_cpu_s) s, so it is not used."
-echo "  launcher process while its window repaints  $(show window_cpu_s_per_gib %.2f)  (all its threads; wineserver's share not in it)"
-echo "  wineserver of the prefix meanwhile          $(show window_wineserver_cpu_s_per_gib %.2f), Xvfb $(show window_xvfb_cpu_s_per_gib %.2f)"
-echo "  fetch.exe, whole process with its start     $(show fetch_cpu_s_per_gib %.2f), wineserver meanwhile $(show fetch_wineserver_cpu_s_per_gib %.2f)"
+row "CreateProcess -> window exists" "$(show startup_window_ms %.0f) ms"
+row "CreateProcess -> first painted pixel" "$(show startup_painted_ms %.0f) ms, probe: one screen pixel (paintwatch.exe) every $(median paintwatch_poll_ms) ms"
+row "wine-run.sh -> first painted screenshot" "$(show screenshot_startup_ms %.0f) ms, probe: xdotool + import, $(show screenshot_probe_ms %.0f) ms a shot (its resolution)"
+echo "working set of the launcher (procmem.exe: GetProcessMemoryInfo from outside, which Wine fills from /proc):"
+row "idle, ${idle_s} s after painting" "$(show idle_ws_mib %.1f) MiB, peak $(show idle_peak_ws_mib %.1f) MiB"
+row "at the end of the $size_mib MiB download" "$(show end_ws_mib %.1f) MiB, peak $(show end_peak_ws_mib %.1f) MiB"
+row "fetch.exe peak (VmHWM)" "$(show fetch_peak_ws_mib %.1f) MiB"
+row "procmem's peak equal to /proc VmHWM" "in $(peaks_agreeing "$results") reads"
+echo "$size_mib MiB download (size checked every run, cmp against the mirror in round 1), MiB/s:"
+row "window, click -> package saved" "$(show window_mibs %.0f); temp file -> saved $(show window_transfer_mibs %.0f)"
+row "fetch.exe, process start -> exit" "$(show fetch_mibs %.0f); temp file -> saved $(show fetch_transfer_mibs %.0f)"
+row "window/fetch" "$(calc "$(median window_mibs) / $(median fetch_mibs)") end to end; $(calc "$(median window_transfer_mibs) / $(median fetch_transfer_mibs)") temp file -> saved (goal >= 0.90)"
+echo "CPU seconds per GiB, utime+stime from /proc (GetProcessTimes from outside says $(median end_gpt_cpu_s) s for the"
+echo "launcher's whole life at the end of a download where /proc says $(median end_proc_cpu_s) s, so it is not used):"
+row "launcher while its window repaints" "$(show window_cpu_s_per_gib %.2f), all its threads; wineserver's share is not in it"
+row "wineserver of the prefix meanwhile" "$(show window_wineserver_cpu_s_per_gib %.2f); Xvfb $(show window_xvfb_cpu_s_per_gib %.2f)"
+row "fetch.exe, whole process with its start" "$(show fetch_cpu_s_per_gib %.2f); wineserver meanwhile $(show fetch_wineserver_cpu_s_per_gib %.2f)"
