@@ -1,4 +1,4 @@
-// paintwatch.exe <program> <window title> <x> <y> <timeout ms>
+// paintwatch.exe <program> <window title> <x> <y> <timeout ms> [<poll pause ms>, default 1]
 // Starts a program in its own folder and polls the screen until the window of that title exists
 // and the screen pixel at x, y is no longer black: the moment a person first sees it painted.
 // Polling one pixel of the screen DC costs far less than a screenshot, so the figure is not
@@ -23,6 +23,7 @@ struct TWatchArgs {
     std::wstring Title;
     POINT Point{};
     DWORD TimeoutMs = 0;
+    DWORD PauseMs = 1;
 };
 
 struct TWatchResult {
@@ -62,13 +63,15 @@ bool ParseArgs(TWatchArgs& out) {
     std::vector<std::wstring> args;
     for (int i = 1; raw && i < count; ++i) args.emplace_back(raw[i]);
     if (raw) LocalFree(raw);
-    long x = 0, y = 0, timeout = 0;
-    if (args.size() != 5 || !ParseNumber(args[2], x) || !ParseNumber(args[3], y) || !ParseNumber(args[4], timeout))
+    long x = 0, y = 0, timeout = 0, pause = 1;
+    if ((args.size() != 5 && args.size() != 6) || !ParseNumber(args[2], x) || !ParseNumber(args[3], y) ||
+        !ParseNumber(args[4], timeout) || (args.size() == 6 && !ParseNumber(args[5], pause)))
         return false;
     out.Program = args[0];
     out.Title = args[1];
     out.Point = POINT{x, y};
     out.TimeoutMs = static_cast<DWORD>(timeout);
+    out.PauseMs = static_cast<DWORD>(pause);
     return true;
 }
 
@@ -91,7 +94,7 @@ bool StartProgram(const std::wstring& program, DWORD& processId) {
 
 bool Painted(COLORREF colour) { return colour != CLR_INVALID && (colour & 0xFFFFFF) != 0; }
 
-// Sleep(1) keeps the probe from taking a core of this small machine away from the program it times.
+// The pause keeps the probe from taking a core of this small machine away from the program it times.
 TWatchResult Watch(const TWatchArgs& args, const TStopwatch& clock, DWORD processId) {
     TWatchResult result;
     result.ProcessId = processId;
@@ -107,7 +110,7 @@ TWatchResult Watch(const TWatchArgs& args, const TStopwatch& clock, DWORD proces
                 break;
             }
         }
-        Sleep(1);
+        Sleep(args.PauseMs);
     }
     return result;
 }
@@ -125,7 +128,7 @@ void Report(const TWatchResult& result, double totalMs) {
 int main() {
     TWatchArgs args;
     if (!ParseArgs(args)) {
-        std::fprintf(stderr, "usage: paintwatch.exe <program> <window title> <x> <y> <timeout ms>\n");
+        std::fprintf(stderr, "usage: paintwatch.exe <program> <window title> <x> <y> <timeout ms> [<poll pause ms>]\n");
         return 2;
     }
     const TStopwatch clock;
