@@ -95,10 +95,9 @@ bool StartProgram(const std::wstring& program, DWORD& processId) {
 bool Painted(COLORREF colour) { return colour != CLR_INVALID && (colour & 0xFFFFFF) != 0; }
 
 // The pause keeps the probe from taking a core of this small machine away from the program it times.
-TWatchResult Watch(const TWatchArgs& args, const TStopwatch& clock, DWORD processId) {
+TWatchResult Watch(const TWatchArgs& args, const gui::WindowDc& screen, const TStopwatch& clock, DWORD processId) {
     TWatchResult result;
     result.ProcessId = processId;
-    gui::WindowDc screen(nullptr);
     while (clock.ElapsedMs() < args.TimeoutMs) {
         ++result.Polls;
         if (result.WindowMs < 0 && FindWindowW(nullptr, args.Title.c_str())) result.WindowMs = clock.ElapsedMs();
@@ -131,10 +130,13 @@ int main() {
         std::fprintf(stderr, "usage: paintwatch.exe <program> <window title> <x> <y> <timeout ms> [<poll pause ms>]\n");
         return 2;
     }
+    // Wine starts its desktop process with the first window user and ends it with the last; on
+    // Windows the desktop always runs, so it is brought up here, before the clock starts.
+    const gui::WindowDc screen(GetDesktopWindow());
     const TStopwatch clock;
     DWORD processId = 0;
     if (!StartProgram(args.Program, processId)) return 2;
-    const TWatchResult result = Watch(args, clock, processId);
+    const TWatchResult result = Watch(args, screen, clock, processId);
     Report(result, clock.ElapsedMs());
     return result.PaintedMs >= 0 ? 0 : 1;
 }
