@@ -44,6 +44,31 @@ stat_ticks() { sed 's/^.*) //' | awk '{ print $12 + $13 }'; }
 # The value of key=value in a probe's output line.
 field() { grep -o "\(^\| \)$1=[^ ]*" <<<"$2" | head -1 | cut -d= -f2; }
 
+# Waits until the final file exists; sets TMP_AT (first sight of the temporary file) and DONE_AT.
+watch_transfer() {
+  local temp=$1 final=$2 end=$((SECONDS + $3)) t
+  TMP_AT='' DONE_AT=''
+  until [ -f "$final" ]; do
+    [ -n "$TMP_AT" ] || { [ -e "$temp" ] && t=$EPOCHREALTIME && TMP_AT=${t/,/.}; }
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.01
+  done
+  t=$EPOCHREALTIME
+  DONE_AT=${t/,/.}
+  [ -n "$TMP_AT" ] || TMP_AT=$DONE_AT
+}
+
+# Download rounds that fit the time budget, from the first round's length: all of them when
+# they fit, otherwise as many as the rest of the budget holds, but never fewer than three.
+planned_download_rounds() {
+  local elapsed=$1 per_round=$2 rounds=$3 budget=$4 planned least=3
+  if [ $((elapsed + (rounds - 1) * per_round)) -le "$budget" ]; then echo "$rounds"; return; fi
+  planned=$(((budget - elapsed) / per_round + 1))
+  [ "$least" -le "$rounds" ] || least=$rounds
+  [ "$planned" -ge "$least" ] || planned=$least
+  echo "$planned"
+}
+
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 
 self_test() {
@@ -61,7 +86,24 @@ self_test() {
   check "peaks compared per round and moment, as numbers" "$(peaks_agreeing "$tmp")" "1 of 3"
   check "key at the start" "$(field pid 'pid=7 window_ms=1.5')" 7
   check "key not taken from a longer one" "$(field ws 'peak_ws=9 ws=4')" 4
-  rm -f "$tmp"
+  check "rounds that fit stay" "$(planned_download_rounds 10 5 10 900)" 10
+  check "rounds cut to the rest of the budget" "$(planned_download_rounds 100 100 10 900)" 9
+  check "never fewer than three" "$(planned_download_rounds 100 400 10 900)" 3
+  check "nor more than asked" "$(planned_download_rounds 100 400 2 200)" 2
+  local dir=$tmp.d
+  mkdir -p "$dir"
+  { sleep 0.2; : >"$dir/a.tmp"; sleep 0.3; : >"$dir/a"; } &
+  watch_transfer "$dir/a.tmp" "$dir/a" 10 || check "a transfer that ends is seen" timeout ok
+  wait
+  check "temp file seen a while before the final one" \
+    "$(awk -v t="$TMP_AT" -v d="$DONE_AT" 'BEGIN { print (d - t >= 0.2 && d - t < 2) ? "yes" : d - t }')" yes
+  : >"$dir/b"
+  watch_transfer "$dir/b.tmp" "$dir/b" 10
+  check "a final file without a temp file: no transfer time" "$TMP_AT" "$DONE_AT"
+  local began=$SECONDS
+  watch_transfer "$dir/c.tmp" "$dir/c" 1 && check "a transfer that never ends gives up" ok timeout
+  check "giving up within its bound" "$(( SECONDS - began <= 3 ))" 1
+  rm -rf "$tmp" "$dir"
   [ "$failed" = 0 ] && echo "bench-launcher self-test: passed"
   return "$failed"
 }
@@ -173,20 +215,6 @@ stop_launcher() {
 fresh_run_folder() {
   rm -rf "$run/Tallyvo"
   [ -f "$run/$launcher" ] || cp "$build/bin/$launcher" "$run/"
-}
-
-# Waits until the final file exists; sets TMP_AT (first sight of the temporary file) and DONE_AT.
-watch_transfer() {
-  local temp=$1 final=$2 end=$((SECONDS + $3)) t
-  TMP_AT='' DONE_AT=''
-  until [ -f "$final" ]; do
-    [ -n "$TMP_AT" ] || { [ -e "$temp" ] && t=$EPOCHREALTIME && TMP_AT=${t/,/.}; }
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.01
-  done
-  t=$EPOCHREALTIME
-  DONE_AT=${t/,/.}
-  [ -n "$TMP_AT" ] || TMP_AT=$DONE_AT
 }
 
 check_package() {
@@ -377,11 +405,9 @@ for round in $(seq "$rounds"); do
   [ $((round % 2)) = 1 ] || screenshot_startup_round
   if [ "$round" = 1 ]; then
     per_round=$((SECONDS - round_began + 1))
-    if [ $((SECONDS - began + (rounds - 1) * per_round)) -gt "$budget" ]; then
-      download_rounds=$(((budget - (SECONDS - began)) / per_round + 1))
-      [ "$download_rounds" -ge 3 ] || download_rounds=3
+    download_rounds=$(planned_download_rounds $((SECONDS - began)) "$per_round" "$rounds" "$budget")
+    [ "$download_rounds" = "$rounds" ] ||
       budget_note=" (of $rounds rounds: a round with both downloads took ${per_round}s, the whole would pass ${budget}s)"
-    fi
   fi
 done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
