@@ -72,3 +72,14 @@ std::wstring FormatDateTime(TDateTime value) {
              st.wMinute, st.wSecond);
     return text;
 }
+
+std::wstring FormatHttpDate(TDateTime value) {
+    static const wchar_t* const kDays[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
+    static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
+                                             L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
+    const SYSTEMTIME st = DateTimeToSystemTime(value);
+    wchar_t text[40];
+    swprintf(text, 40, L"%ls, %02u %ls %04u %02u:%02u:%02u GMT", kDays[st.wDayOfWeek % 7], st.wDay,
+             kMonths[(st.wMonth + 11) % 12], st.wYear, st.wHour, st.wMinute, st.wSecond);
+    return text;
+}

@@ -11,3 +11,5 @@ TDateTime SystemTimeToDateTime(const SYSTEMTIME& st);
 SYSTEMTIME DateTimeToSystemTime(TDateTime value);
 // "yyyy-mm-dd hh:nn:ss"
 std::wstring FormatDateTime(TDateTime value);
+// "Tue, 05 Mar 2019 08:09:10 GMT", the form HTTP headers carry.
+std::wstring FormatHttpDate(TDateTime value);

@@ -6,6 +6,7 @@
 
 #include "gui/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
+#include "net/public/HttpFileUtils.h"
 
 const IID IID_IHttpClient = {0x17447337, 0x0737, 0x4A11, {0x98, 0x1B, 0x73, 0xC8, 0x85, 0x59, 0x8D, 0xCD}};
 
@@ -21,8 +22,6 @@ const wchar_t kUserAgentHeader[] =
     L"AppleWebKit/537.36 (KHTML, like Gecko) Chrome/30.0.1599.101 Safari/537.36";
 const wchar_t kContentTypeHeader[] = L"Content-type:application/octet-stream";
 constexpr DWORD kAddHeaderFlags = HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE;
-
-std::wstring LastSystemMessage() { return sys::SysErrorMessage(::GetLastError()); }
 
 std::wstring ReadEnvironment(const wchar_t* name) {
     DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
@@ -307,12 +306,14 @@ TInternetHandle THttpClient::_OpenRequest(const TInternetConnection& connection,
     return request;
 }
 
-bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, uint32_t offset) {
+bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, int64_t offset,
+                                     const std::wstring& ifRange) {
     if (!AddHeader(request, kUserAgentHeader)) return false;
     if (!AddHeader(request, kContentTypeHeader)) return false;
     if (resume && offset > 0) {
         if (!AddHeader(request, L"Accept-Ranges:bytes")) return false;
         if (!AddHeader(request, L"Range:bytes=" + std::to_wstring(offset) + L"-")) return false;
+        if (!ifRange.empty() && !AddHeader(request, L"If-Range:" + ifRange)) return false;
     }
     if (!headers) return true;
     const int32_t count = headers->GetCount();
@@ -335,9 +336,8 @@ bool THttpClient::SendAttempt(HINTERNET request, std::string& body) {
         FLastError = prefix + sys::SysErrorMessage(code);
         return false;
     }
-    DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return false;
+    const DWORD status = QueryStatusCode(request);
+    if (status == 0) return false;
     if (status == HTTP_STATUS_OK || status == HTTP_STATUS_PARTIAL_CONTENT) return true;
     FLastError = L"[" + std::to_wstring(status) + L"]" + QueryStatusText(request);
     return false;

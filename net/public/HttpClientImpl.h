@@ -112,7 +112,9 @@ public:
                                 std::wstring& errorText);
     // The request for the connection's object name, with the client's open flags and time-outs.
     TInternetHandle _OpenRequest(const TInternetConnection& connection, const std::string& verb) const;
-    bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, uint32_t offset);
+    // ifRange: the validator of a resumed request, so that a changed file comes whole; "" for none.
+    bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, int64_t offset,
+                            const std::wstring& ifRange = std::wstring());
     bool _SendRequest(HINTERNET request, int32_t attempts, IStream* body);
     bool _HttpRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
                       IHttpResponseInfo* info, IStream* body, IStream* response);

@@ -40,10 +40,6 @@ std::wstring DecodeUtf8Stream(IStream* stream) {
     return sys::FromUtf8(bytes);
 }
 
-void DeleteIfExists(const std::wstring& name) {
-    if (FileExistsEx(name)) DeleteFileW(name.c_str());
-}
-
 }  // namespace
 
 bool THttpClient::StreamRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,

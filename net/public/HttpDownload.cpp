@@ -13,11 +13,11 @@
 namespace {
 
 const wchar_t kSideSection[] = L"server";
+const wchar_t kSizeMismatch[] = L"下载文件与服务器上记录的大小不一致，请重试!";
+const wchar_t kTooLarge[] = L"超过下载文件大小限制！";
 constexpr size_t kShortTextBytes = 16;
 constexpr uint64_t kWindowCloseMs = 1000;
 constexpr uint64_t kNotifyAfterMs = 500;
-
-std::wstring LastSystemMessage() { return sys::SysErrorMessage(::GetLastError()); }
 
 // "<prefix>:" + the system message, or "<prefix>!" when there is no error code to explain.
 std::wstring FailureText(const std::wstring& prefix, DWORD code) {
@@ -29,9 +29,8 @@ std::string ShortText(std::string text) {
     return text;
 }
 
-void DeleteIfExists(const std::wstring& name) {
-    if (FileExistsEx(name)) DeleteFileW(name.c_str());
-}
+// What a step before the data found.
+enum class TStep { Failed, UpToDate, Complete, GoOn };
 
 class TDownloadRun {
 public:
@@ -44,18 +43,25 @@ public:
 
 private:
     void Transfer();
-    bool Probe();
+    bool EndsBeforeData(TStep step);
+    TStep Probe();
+    std::wstring SendFailureText(const wchar_t* prefix) const;
     bool FinalFileUpToDate(bool requireLength) const;
     void CallBeforeDownloadHook(bool& handled);
     bool SideFileMatches() const;
     std::wstring ReadSide(const wchar_t* key, const wchar_t* fallback) const;
     void WriteSideFile() const;
     bool SendGet();
-    DWORD QueryStatusCode() const;
-    bool OpenTempFile();
+    bool AcceptPartial();
+    bool AcceptWhole();
+    void DiscardPartialFiles(const wchar_t* msg);
+    TStep OpenTempFile();
     void Receive();
     bool ReadLoop();
+    bool Admit(DWORD read);
     void MeasureWindow(uint64_t elapsed);
+    void StampLastModified(HANDLE file) const;
+    void CompleteFromEarlierRun();
     void CloseTempFile();
     void Finish();
     void MoveIntoPlace();
@@ -63,7 +69,8 @@ private:
     void Notify(TDownloadState state, int64_t downloaded = 0, int64_t total = 0,
                 const std::wstring& msg = std::wstring(), int64_t remaining = 0, int64_t speed = 0);
     void Fail(const std::wstring& msg) { Notify(dsFail, 0, 0, msg); }
-    int64_t Downloaded() const { return static_cast<int64_t>(FOffset) + FReceived; }
+    int64_t Downloaded() const { return FOffset + FReceived; }
+    // The complete length the file is held to; 0 while none is known.
     int64_t Total() const { return FRemote.ContentLength; }
 
     THttpClient& FClient;
@@ -81,8 +88,8 @@ private:
     std::vector<char> FBuffer;
     TRemoteFileInfo FRemote;
 
-    uint32_t FOffset = 0;
-    uint32_t FReceived = 0;
+    int64_t FOffset = 0;
+    int64_t FReceived = 0;
     bool FResume = false;
     bool FCancel = false;
     bool FStarted = false;
@@ -122,8 +129,8 @@ int32_t TDownloadRun::Execute() {
         return FResult;
     }
     try {
-        FTempName = FSavePath + L".tmp";
-        FSideName = sys::ChangeFileExt(FTempName, L".sdc");
+        FTempName = FClient.GetTempName(FSavePath);
+        FSideName = FClient.GetSideFileName(FTempName);
         sys::ForceDirectories(sys::ExtractFilePath(FTempName));
         FStarted = true;
         Notify(dsStart);
@@ -148,62 +155,85 @@ void TDownloadRun::Transfer() {
     }
     if (FCancel) return;  // answered to dsStart: the run ends as a failure, not as a cancel
     if (FClient.GetResumable()) {
-        if (!Probe()) return;
+        if (EndsBeforeData(Probe())) return;
     } else {
         FOffset = 0;
         DeleteIfExists(FSideName);
     }
-    if (!SendGet() || !OpenTempFile()) return;
+    if (!SendGet() || EndsBeforeData(OpenTempFile())) return;
     Receive();
     CloseTempFile();
 }
 
-bool TDownloadRun::Probe() {
+bool TDownloadRun::EndsBeforeData(TStep step) {
+    switch (step) {
+        case TStep::UpToDate:
+            FResult = 0;
+            FUpToDate = true;
+            return true;
+        case TStep::Complete:
+            CompleteFromEarlierRun();
+            return true;
+        case TStep::GoOn:
+            return false;
+        default:
+            return true;
+    }
+}
+
+TStep TDownloadRun::Probe() {
     FRequest = FClient._OpenRequest(FConnection, "HEAD");
+    FClient.SetLastErrorText(std::wstring());
     if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
-        Fail(FailureText(L"获取下载包信息失败", ::GetLastError()));
-        return false;
+        Fail(SendFailureText(L"获取下载包信息失败"));
+        return TStep::Failed;
     }
     FRemote = _QueryFileInfo(FRequest.Get());
-    if (static_cast<int64_t>(FRemote.ContentLength) > FClient.GetMaxFileSize()) {
-        Fail(L"超过下载文件大小限制！");
-        return false;
+    if (FRemote.ContentLength > FClient.GetMaxFileSize()) {
+        Fail(kTooLarge);
+        return TStep::Failed;
     }
-    if (FinalFileUpToDate(false)) {
-        FResult = 0;
-        FUpToDate = true;
-        return false;
-    }
+    if (FinalFileUpToDate(false)) return TStep::UpToDate;
     FRequest.Reset();
     bool handled = false;
     CallBeforeDownloadHook(handled);
     if (!handled && FRemote.ContentLength > 0 && FileExistsEx(FTempName) && SideFileMatches()) {
-        FOffset = static_cast<uint32_t>(GetFileSize64(FTempName));
-        if (FOffset == FRemote.ContentLength) {
-            FResult = 0;  // an earlier run got everything: only the move is left
-            return false;
-        }
+        FOffset = GetFileSize64(FTempName);
+        if (FOffset == FRemote.ContentLength) return TStep::Complete;
         FResume = FOffset < FRemote.ContentLength;
     }
+    if (!FResume) FOffset = 0;
     WriteSideFile();
     if (!FResume) DeleteIfExists(FTempName);
-    return true;
+    return TStep::GoOn;
+}
+
+// An answer with a status gives "[status]reason" from the send step; a send that got no answer
+// gives the system's text for its error.
+std::wstring TDownloadRun::SendFailureText(const wchar_t* prefix) const {
+    const DWORD code = ::GetLastError();
+    if (FRequest && QueryStatusCode(FRequest.Get()) != 0 && !FClient.GetLastError().empty())
+        return std::wstring(prefix) + L":" + FClient.GetLastError();
+    return FailureText(prefix, code);
 }
 
 bool TDownloadRun::FinalFileUpToDate(bool requireLength) const {
     if (!FileExistsEx(FSavePath)) return false;
     if (requireLength && FRemote.ContentLength == 0) return false;
-    return GetFileSize64(FSavePath) == static_cast<int64_t>(FRemote.ContentLength) &&
-           GetFileModifyTime(FSavePath) == FRemote.LastModified;
+    return GetFileSize64(FSavePath) == FRemote.ContentLength && GetFileModifyTime(FSavePath) == FRemote.LastModified;
 }
 
+// The hook's figures are 32-bit: they are taken back only when the hook changed them.
 void TDownloadRun::CallBeforeDownloadHook(bool& handled) {
     const TBeforeDownloadEvent hook = FClient.GetOnBeforeDownload();
     if (!hook) return;
     std::wstring objectName = sys::FromAnsi(FConnection.ObjectName);
-    uint32_t contentLength = FRemote.ContentLength;
-    hook(&FClient, objectName, FSavePath, FTag, L"GET", FHeaders, FOffset, contentLength, FResume, handled);
-    FRemote.ContentLength = contentLength;
+    const uint32_t offsetBefore = static_cast<uint32_t>(FOffset);
+    const uint32_t lengthBefore = static_cast<uint32_t>(FRemote.ContentLength);
+    uint32_t offset = offsetBefore, contentLength = lengthBefore;
+    hook(&FClient, objectName, FSavePath, FTag, L"GET", FHeaders, offset, contentLength, FResume, handled);
+    if (offset != offsetBefore) FOffset = offset;
+    if (contentLength != lengthBefore) FRemote.ContentLength = contentLength;
     if (handled) FConnection.ObjectName = sys::ToAnsi(objectName);
 }
 
@@ -226,18 +256,15 @@ void TDownloadRun::WriteSideFile() const {
                                FSideName.c_str());
 }
 
-DWORD TDownloadRun::QueryStatusCode() const {
-    DWORD status = 0, size = sizeof(status);
-    HttpQueryInfoA(FRequest.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
-    return status;
-}
-
 bool TDownloadRun::SendGet() {
     FRequest = FClient._OpenRequest(FConnection, "GET");
-    if (!FClient._AddRequestHeaders(FRequest.Get(), FHeaders, FResume, FOffset)) {
+    // The date the side file matched: a mirror whose file changed since answers 200 with all of it.
+    const std::wstring ifRange = FRemote.LastModified != 0 ? FormatHttpDate(FRemote.LastModified) : std::wstring();
+    if (!FClient._AddRequestHeaders(FRequest.Get(), FHeaders, FResume, FOffset, ifRange)) {
         Fail(L"组织请求头失败！");
         return false;
     }
+    FClient.SetLastErrorText(std::wstring());
     if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
         const DWORD code = ::GetLastError();
         if (FClient.GetLastError().empty())
@@ -245,15 +272,51 @@ bool TDownloadRun::SendGet() {
         Fail(FClient.GetLastError());
         return false;
     }
-    // A server that ignores the range sends the whole file: appending it would corrupt T.
-    if (FResume && QueryStatusCode() == HTTP_STATUS_OK) {
-        FResume = false;
-        FOffset = 0;
+    return QueryStatusCode(FRequest.Get()) == HTTP_STATUS_PARTIAL_CONTENT ? AcceptPartial() : AcceptWhole();
+}
+
+// A part is appended only when it starts where T ends and belongs to the announced file;
+// anything else would splice foreign bytes into the package.
+bool TDownloadRun::AcceptPartial() {
+    TContentRange range;
+    const int64_t announced = FRemote.ContentLength;
+    if (!QueryContentRange(FRequest.Get(), range) || range.First != FOffset || range.Complete <= 0 ||
+        (announced > 0 && range.Complete != announced)) {
+        DiscardPartialFiles(kSizeMismatch);
+        return false;
     }
+    FRemote.ContentLength = range.Complete;
     return true;
 }
 
-bool TDownloadRun::OpenTempFile() {
+// A whole file: a range that was ignored restarts T from 0, and the GET's own length, when it
+// has one, is what the file is held to.
+bool TDownloadRun::AcceptWhole() {
+    FResume = false;
+    FOffset = 0;
+    const TRemoteFileInfo answer = _QueryFileInfo(FRequest.Get());
+    if (answer.ContentLength > 0) FRemote.ContentLength = answer.ContentLength;
+    if (answer.LastModified != 0) {
+        FRemote.LastModified = answer.LastModified;
+        FRemote.LastModifiedSt = answer.LastModifiedSt;
+    }
+    if (!FClient.GetResumable()) return true;
+    if (FRemote.ContentLength > FClient.GetMaxFileSize()) {
+        Fail(kTooLarge);
+        return false;
+    }
+    WriteSideFile();
+    return true;
+}
+
+void TDownloadRun::DiscardPartialFiles(const wchar_t* msg) {
+    FTempFile.Reset();
+    DeleteIfExists(FTempName);
+    DeleteIfExists(FSideName);
+    Fail(msg);
+}
+
+TStep TDownloadRun::OpenTempFile() {
     const std::string tempName = sys::ToAnsi(FTempName);
     if (FResume) {
         FTempFile.Reset(CreateFileA(tempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -261,21 +324,16 @@ bool TDownloadRun::OpenTempFile() {
         LARGE_INTEGER zero{};
         if (FTempFile) SetFilePointerEx(FTempFile.Get(), zero, nullptr, FILE_END);
     } else {
-        FRemote = _QueryFileInfo(FRequest.Get());
-        if (FinalFileUpToDate(true)) {
-            FResult = 0;
-            FUpToDate = true;
-            return false;
-        }
+        if (FinalFileUpToDate(true)) return TStep::UpToDate;
         if (FileExistsEx(FSavePath)) DeleteIfExists(FTempName);
         FTempFile.Reset(CreateFileA(tempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     if (!FTempFile) {
         Fail(FailureText(L"创建下载文件失败", ::GetLastError()));
-        return false;
+        return TStep::Failed;
     }
-    return true;
+    return TStep::GoOn;
 }
 
 void TDownloadRun::Receive() {
@@ -295,8 +353,8 @@ void TDownloadRun::Receive() {
     Notify(dsProgress, Downloaded(), Total(), std::wstring(), FRemaining, FSpeed);
     LARGE_INTEGER size{};
     GetFileSizeEx(FTempFile.Get(), &size);
-    if (FRemote.ContentLength != 0 && static_cast<uint32_t>(size.QuadPart) != FRemote.ContentLength) {
-        Fail(L"下载文件与服务器上记录的大小不一致，请重试!");
+    if (Total() != 0 && size.QuadPart != Total()) {
+        Fail(kSizeMismatch);
         return;
     }
     FResult = 0;
@@ -316,6 +374,7 @@ bool TDownloadRun::ReadLoop() {
             return false;
         }
         if (read == 0) return true;
+        if (!Admit(read)) return false;
         FReceived += read;
         DWORD written = 0;
         if (!WriteFile(FTempFile.Get(), FBuffer.data(), read, &written, nullptr) || written != read) {
@@ -335,6 +394,21 @@ bool TDownloadRun::ReadLoop() {
     }
 }
 
+// More bytes than the file is held to mean another file than the one announced: what T holds
+// cannot be trusted either. Without any length, the size limit still bounds a resumable run.
+bool TDownloadRun::Admit(DWORD read) {
+    const int64_t after = Downloaded() + read;
+    if (Total() > 0 && after > Total()) {
+        DiscardPartialFiles(kSizeMismatch);
+        return false;
+    }
+    if (Total() == 0 && FClient.GetResumable() && after > FClient.GetMaxFileSize()) {
+        Fail(kTooLarge);
+        return false;
+    }
+    return true;
+}
+
 void TDownloadRun::MeasureWindow(uint64_t elapsed) {
     const double ms = static_cast<double>(elapsed);
     const double bytes = static_cast<double>(FWindowBytes);
@@ -349,14 +423,25 @@ void TDownloadRun::MeasureWindow(uint64_t elapsed) {
     FWindowStart = 0;
 }
 
+// Checked before converting: some platforms turn 1899-12-30 into a file time all the same.
+void TDownloadRun::StampLastModified(HANDLE file) const {
+    FILETIME lastWrite;
+    if (FRemote.LastModified != 0 && SystemTimeToFileTime(&FRemote.LastModifiedSt, &lastWrite))
+        SetFileTime(file, nullptr, nullptr, &lastWrite);
+}
+
+// An earlier run received everything: T finishes as if this run had written it.
+void TDownloadRun::CompleteFromEarlierRun() {
+    TFileHandle file(CreateFileW(FTempName.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) StampLastModified(file.Get());
+    FResult = 0;
+    DeleteIfExists(FSideName);
+}
+
 void TDownloadRun::CloseTempFile() {
     FBuffer = std::vector<char>();
-    // Checked before converting: some platforms turn 1899-12-30 into a file time all the same.
-    if (FTempFile && FResult == 0 && FRemote.LastModified != 0) {
-        FILETIME lastWrite;
-        if (SystemTimeToFileTime(&FRemote.LastModifiedSt, &lastWrite))
-            SetFileTime(FTempFile.Get(), nullptr, nullptr, &lastWrite);
-    }
+    if (FTempFile && FResult == 0) StampLastModified(FTempFile.Get());
     FTempFile.Reset();
     FRequest.Reset();
 }
@@ -367,11 +452,18 @@ void TDownloadRun::Finish() {
     FRequest.Reset();
     const bool samePath =
         CompareStringOrdinal(FTempName.c_str(), -1, FSavePath.c_str(), -1, TRUE) == CSTR_EQUAL;
-    if (FResult == 0 && !FUpToDate && !samePath && FileExistsEx(FTempName)) MoveIntoPlace();
+    if (FResult == 0 && !FUpToDate && !samePath) MoveIntoPlace();
     Notify(dsFinish, Downloaded(), Total(), std::wstring(), 0, 0);
 }
 
+// Result 0 promises the package in place: a T that went missing fails the run.
 void TDownloadRun::MoveIntoPlace() {
+    const std::wstring moveText = L"移动[" + FTempName + L"]文件到[" + FSavePath + L"]失败:";
+    if (!FileExistsEx(FTempName)) {
+        FResult = -1;
+        Fail(moveText + sys::SysErrorMessage(ERROR_FILE_NOT_FOUND));
+        return;
+    }
     if (FileExistsEx(FSavePath) && !DeleteFileW(FSavePath.c_str())) {
         FResult = -1;
         Fail(L"删除[" + FSavePath + L"]文件失败:" + LastSystemMessage());
@@ -379,7 +471,7 @@ void TDownloadRun::MoveIntoPlace() {
     }
     if (!MoveFileW(FTempName.c_str(), FSavePath.c_str())) {
         FResult = -1;
-        Fail(L"移动[" + FTempName + L"]文件到[" + FSavePath + L"]失败:" + LastSystemMessage());
+        Fail(moveText + LastSystemMessage());
     }
 }
 

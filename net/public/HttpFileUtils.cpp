@@ -1,11 +1,29 @@
 #include "net/public/HttpFileUtils.h"
 
+#include <algorithm>
+
+#include "gui/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
 
 namespace {
 
 bool QueryAttributes(const std::wstring& name, WIN32_FILE_ATTRIBUTE_DATA& data) {
     return GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
+// A header's value as text; false when it is missing.
+bool QueryHeaderText(HINTERNET request, DWORD query, std::string& text) {
+    char value[128];
+    DWORD size = sizeof(value) - 1;
+    if (!HttpQueryInfoA(request, query, value, &size, nullptr)) return false;
+    text.assign(value, size);
+    return true;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -27,14 +45,55 @@ TDateTime GetFileModifyTime(const std::wstring& name) {
     return SystemTimeToDateTime(st);
 }
 
+void DeleteIfExists(const std::wstring& name) {
+    if (FileExistsEx(name)) DeleteFileW(name.c_str());
+}
+
+std::wstring LastSystemMessage() { return sys::SysErrorMessage(::GetLastError()); }
+
+int64_t ParseDecimal(const std::string& text) {
+    const std::string digits = Trimmed(text);
+    if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    int64_t value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
+bool ParseContentRange(const std::string& text, TContentRange& range) {
+    const std::string value = Trimmed(text);
+    const size_t dash = value.find('-');
+    const size_t slash = value.find('/');
+    if (value.compare(0, 6, "bytes ") != 0 || dash == std::string::npos || slash == std::string::npos ||
+        dash > slash)
+        return false;
+    range.First = ParseDecimal(value.substr(6, dash - 6));
+    const int64_t last = ParseDecimal(value.substr(dash + 1, slash - dash - 1));
+    const std::string complete = value.substr(slash + 1);
+    range.Complete = complete == "*" ? -1 : ParseDecimal(complete);
+    if (range.First < 0 || last < range.First) return false;
+    return complete == "*" || range.Complete > last;
+}
+
+bool QueryContentRange(HINTERNET request, TContentRange& range) {
+    std::string text;
+    return QueryHeaderText(request, HTTP_QUERY_CONTENT_RANGE, text) && ParseContentRange(text, range);
+}
+
+DWORD QueryStatusCode(HINTERNET request) {
+    DWORD status = 0, size = sizeof(status);
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return 0;
+    return status;
+}
+
+// Content-Length is read as text: the numeric query holds only 32 bits.
 TRemoteFileInfo _QueryFileInfo(HINTERNET request) {
     TRemoteFileInfo info;
-    DWORD length = 0;
-    DWORD size = sizeof(length);
-    if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr))
-        info.ContentLength = length;
+    std::string length;
+    if (QueryHeaderText(request, HTTP_QUERY_CONTENT_LENGTH, length))
+        info.ContentLength = std::max<int64_t>(ParseDecimal(length), 0);
     SYSTEMTIME st{};
-    size = sizeof(st);
+    DWORD size = sizeof(st);
     if (HttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &size, nullptr))
         info.LastModified = SystemTimeToDateTime(st);
     info.LastModifiedSt = DateTimeToSystemTime(info.LastModified);

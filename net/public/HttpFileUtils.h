@@ -15,12 +15,28 @@ bool FileExistsEx(const std::wstring& name);
 int64_t GetFileSize64(const std::wstring& name);
 // Last-write time as stored (UTC, no local conversion); 0 when it cannot be read.
 TDateTime GetFileModifyTime(const std::wstring& name);
+void DeleteIfExists(const std::wstring& name);
+// The system's text for GetLastError().
+std::wstring LastSystemMessage();
 
 struct TRemoteFileInfo {
-    uint32_t ContentLength = 0;    // 0 when the server announced none
+    int64_t ContentLength = 0;     // 0 when the server announced none or sent no number
     TDateTime LastModified = 0;    // UTC, 0 when the server announced none
     SYSTEMTIME LastModifiedSt{};   // the same; 1899-12-30 when none
 };
 
 // Content-Length and Last-Modified of a sent request.
 TRemoteFileInfo _QueryFileInfo(HINTERNET request);
+// The status code of a sent request; 0 when there is none.
+DWORD QueryStatusCode(HINTERNET request);
+
+// "bytes <first>-<last>/<complete>" of a 206 answer.
+struct TContentRange {
+    int64_t First = -1;
+    int64_t Complete = -1;  // -1 for "*"
+};
+// False when the header is missing or is not a satisfied byte range.
+bool QueryContentRange(HINTERNET request, TContentRange& range);
+bool ParseContentRange(const std::string& text, TContentRange& range);
+// A decimal number of at most 18 digits, nothing else; -1 otherwise.
+int64_t ParseDecimal(const std::string& text);

@@ -1,5 +1,7 @@
 // The download's decisions against exact server behaviour: notification order, cancel answers,
 // resume or restart, short bodies, stalls, size limit, and what each outcome leaves on disk.
+#include <algorithm>
+
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpFileUtils.h"
 #include "tests/net/ScriptedFixture.h"
@@ -79,6 +81,65 @@ TEST_F(ScriptedDownload, BodyCutShortKeepsThePartAndTheNextRunResumesIt) {
     EXPECT_EQ(ReadFileBytes(save_), body);
 }
 
+// A line or a mirror that does not deliver the announced package: the run fails, no final file
+// appears, and T and S are kept only while T can still be the package's beginning.
+TEST_F(ScriptedDownload, TransfersThatDoNotDeliverTheAnnouncedPackageFail) {
+    const std::string body = testsrv::PatternBody(1000, 31);
+    const std::wstring mismatch = L"下载文件与服务器上记录的大小不一致，请重试!";
+    auto chunked = [&](const std::string& data, int64_t cut = -1) {
+        testsrv::ScriptedResponse r = File(data);
+        r.chunked = true;
+        r.cutAfterBytes = cut;
+        return r;
+    };
+    testsrv::ScriptedResponse unranged = Partial(body, 400);
+    unranged.headers.pop_back();
+    testsrv::ScriptedResponse huge = File(body);
+    huge.headers.push_back({"Content-Length", "5368709120"});
+    testsrv::ScriptedResponse unframed = File(body);
+    unframed.sendContentLength = false;
+    struct Case {
+        const char* name;
+        bool partial;  // T holds the first 400 bytes and S matches
+        testsrv::ScriptedResponse head, get;
+        std::wstring msg;
+        int tempLeft;  // bytes of the package's beginning left in T, -1: no T
+        bool sideKept;
+        size_t requests;
+    };
+    const Case cases[] = {
+        {"206 from another offset", true, File(body), Partial(body, 300), mismatch, -1, false, 2},
+        {"206 of another length", true, File(body), Partial(body + "tail", 400), mismatch, -1, false, 2},
+        {"206 without a range", true, File(body), unranged, mismatch, -1, false, 2},
+        {"chunked and longer", false, File(body), chunked(body + "more"), mismatch, -1, false, 2},
+        {"chunked and shorter", false, File(body), chunked(body.substr(0, 600)), mismatch, 600, true, 2},
+        {"chunked and cut", false, File(body), chunked(body, 500), mismatch, 500, true, 2},
+        {"5 GiB announced", false, huge, File(body), L"超过下载文件大小限制！", -1, false, 1},
+        {"5 GiB in the GET only", false, unframed, huge, L"超过下载文件大小限制！", -1, true, 2},
+    };
+    for (const Case& c : cases) {
+        if (c.partial) LeavePartial(body.substr(0, 400), 1000);
+        server_.Add(c.head, IsHead());
+        if (c.requests > 1) server_.Add(c.get, IsGet());
+        const size_t before = server_.Requests().size();
+        TDownloadRecorder recorder;
+        EXPECT_EQ(Run(recorder), -1) << c.name;
+        ASSERT_NE(recorder.First(dsFail), nullptr) << c.name;
+        EXPECT_EQ(recorder.First(dsFail)->Msg, c.msg) << c.name;
+        EXPECT_EQ(server_.Requests().size() - before, c.requests) << c.name;
+        EXPECT_FALSE(Exists(save_)) << c.name;
+        EXPECT_EQ(Exists(Temp()), c.tempLeft >= 0) << c.name;
+        if (c.tempLeft >= 0) {
+            EXPECT_EQ(ReadFileBytes(Temp()), body.substr(0, c.tempLeft)) << c.name;
+        }
+        EXPECT_EQ(Exists(Side()), c.sideKept) << c.name;
+        DeleteFileW(Temp().c_str());
+        DeleteFileW(Side().c_str());
+    }
+}
+
+// The resumed request names the date the side file matched; a mirror whose file changed since
+// answers with the whole new file, which replaces the part.
 TEST_F(ScriptedDownload, RangeAnsweredWithWholeFileRestartsFromZero) {
     const std::string body = testsrv::PatternBody(1000, 9);
     LeavePartial(std::string(400, 'J'), 1000);
@@ -87,6 +148,12 @@ TEST_F(ScriptedDownload, RangeAnsweredWithWholeFileRestartsFromZero) {
     TDownloadRecorder recorder;
     ASSERT_EQ(Run(recorder), 0) << client_->GetLastError();
     EXPECT_EQ(ReadFileBytes(save_), body);
+    const std::vector<std::string> names = HeaderNames(server_.Requests().back());
+    const auto range = std::find(names.begin(), names.end(), "range");
+    ASSERT_NE(range, names.end());
+    ASSERT_NE(range + 1, names.end());
+    EXPECT_EQ(range[1], "if-range");
+    EXPECT_EQ(server_.Requests().back().Header("If-Range"), kServerDate);
     ASSERT_NE(recorder.First(dsProgress), nullptr);
     EXPECT_EQ(recorder.First(dsProgress)->Downloaded, 0);
     EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
@@ -117,6 +184,8 @@ TEST_F(ScriptedDownload, CompleteTemporaryFileIsMovedWithoutAGet) {
     EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
     EXPECT_EQ(server_.Requests().size(), 1u);
     EXPECT_EQ(ReadFileBytes(save_), body);
+    EXPECT_FALSE(Exists(Side())) << "a finished package leaves nothing to resume";
+    EXPECT_EQ(FormatDateTime(GetFileModifyTime(save_)), L"2019-03-05 08:09:10");
 }
 
 TEST_F(ScriptedDownload, MissingLastModifiedIsNotComparedAndMissingLengthSkipsTheSizeCheck) {
@@ -127,6 +196,7 @@ TEST_F(ScriptedDownload, MissingLastModifiedIsNotComparedAndMissingLengthSkipsTh
     TDownloadRecorder recorder;
     ASSERT_EQ(Run(recorder), 0) << client_->GetLastError();
     EXPECT_EQ(ReadFileBytes(save_), body) << "only the length decides when no date is announced";
+    EXPECT_FALSE(server_.Requests().back().HasHeader("If-Range"));
 
     DeleteFileW(save_.c_str());
     testsrv::ScriptedResponse unframed = File(body);
@@ -173,7 +243,9 @@ TEST_F(ScriptedDownload, MeasuringWindowGivesRateAndRemainingTime) {
         slow.sendContentLength = announced;
         slow.stallAtByte = 200;
         slow.stallMidBodyMs = 1300;
-        server_.Add(File(body), IsHead());
+        testsrv::ScriptedResponse head = File(body);
+        head.sendContentLength = announced;
+        server_.Add(head, IsHead());
         server_.Add(slow, IsGet());
         TDownloadRecorder recorder;
         ASSERT_EQ(Run(recorder), 0) << announced;
@@ -219,7 +291,7 @@ TEST_F(ScriptedDownload, FailuresReachLastErrorOnlyThroughAHandler) {
     EXPECT_EQ(Run(recorder), -1);
     EXPECT_EQ(recorder.States(), "S F N");
     EXPECT_EQ(client_->GetLastError(), recorder.First(dsFail)->Msg);
-    EXPECT_EQ(client_->GetLastError().rfind(L"获取下载包信息失败", 0), 0u);
+    EXPECT_EQ(client_->GetLastError(), L"获取下载包信息失败:[404]Nope");
 }
 
 // An old final file that cannot be removed (held open without sharing, or a folder of that

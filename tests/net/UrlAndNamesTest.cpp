@@ -4,6 +4,7 @@
 #include "net/HttpClientIntf.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpClientImpl.h"
+#include "net/public/HttpFileUtils.h"
 
 namespace {
 
@@ -106,6 +107,38 @@ TEST(DateTime, FormatsDayCountsAndRoundTripsSystemTimes) {
     EXPECT_DOUBLE_EQ(SystemTimeToDateTime(DateTimeToSystemTime(value)), value);
     st.wYear = 2000; st.wMonth = 2; st.wDay = 29; st.wHour = 23; st.wMinute = 59; st.wSecond = 59;
     EXPECT_EQ(FormatDateTime(SystemTimeToDateTime(st)), L"2000-02-29 23:59:59");
+    EXPECT_EQ(FormatHttpDate(SystemTimeToDateTime(st)), L"Tue, 29 Feb 2000 23:59:59 GMT");
+    EXPECT_EQ(FormatHttpDate(value), L"Tue, 05 Mar 2019 08:09:10 GMT");
+    st.wYear = 2026; st.wMonth = 12; st.wDay = 6; st.wHour = 0; st.wMinute = 0; st.wSecond = 0;
+    EXPECT_EQ(FormatHttpDate(SystemTimeToDateTime(st)), L"Sun, 06 Dec 2026 00:00:00 GMT");
+}
+
+// What a mirror announces is only trusted when it parses whole: a malformed length counts as none.
+TEST(ResponseHeaders, LengthsAndRangesParseWholeOrNotAtAll) {
+    struct Length { const char* text; int64_t value; };
+    for (const Length& c : {Length{"5368709120", 5368709120LL}, Length{" 1000 ", 1000}, Length{"0", 0},
+                            Length{"", -1}, Length{"-5", -1}, Length{"12a", -1}, Length{"1e3", -1},
+                            Length{"9999999999999999999", -1}})
+        EXPECT_EQ(ParseDecimal(c.text), c.value) << c.text;
+
+    struct Range { const char* text; bool ok; int64_t first; int64_t complete; };
+    const Range ranges[] = {
+        {"bytes 400-999/1000", true, 400, 1000},
+        {"bytes 4294967296-5368709119/5368709120", true, 4294967296LL, 5368709120LL},
+        {"bytes 0-9/*", true, 0, -1},
+        {"bytes 400-999/999", false, 0, 0},   // ends past the complete length
+        {"bytes 500-400/1000", false, 0, 0},
+        {"bytes */1000", false, 0, 0},        // an unsatisfied range carries no data
+        {"items 0-9/10", false, 0, 0},
+        {"bytes 0-9", false, 0, 0},
+    };
+    for (const Range& c : ranges) {
+        TContentRange range;
+        ASSERT_EQ(ParseContentRange(c.text, range), c.ok) << c.text;
+        if (!c.ok) continue;
+        EXPECT_EQ(range.First, c.first) << c.text;
+        EXPECT_EQ(range.Complete, c.complete) << c.text;
+    }
 }
 
 }  // namespace

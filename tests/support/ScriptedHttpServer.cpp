@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
 
 namespace testsrv {
@@ -253,30 +254,55 @@ ScriptedResponse ScriptedHttpServer::Choose(RecordedRequest& request) {
     return chosen;
 }
 
+namespace {
+
+// The body in chunked transfer coding, 4 KiB a chunk; a cut ends the wire after that many body
+// bytes, inside their chunk and without the last-chunk marker.
+std::string ChunkedWire(const std::string& body, int64_t cutAfterBytes) {
+    constexpr size_t kWireChunk = 4096;
+    const size_t limit = cutAfterBytes >= 0 ? std::min(body.size(), static_cast<size_t>(cutAfterBytes)) : body.size();
+    std::string wire;
+    for (size_t at = 0; at < body.size(); at += kWireChunk) {
+        const size_t n = std::min(kWireChunk, body.size() - at);
+        char sizeLine[24];
+        snprintf(sizeLine, sizeof(sizeLine), "%lx\r\n", static_cast<unsigned long>(n));
+        wire += sizeLine;
+        if (at + n > limit) return wire.append(body, at, limit - at);
+        wire.append(body, at, n).append("\r\n");
+    }
+    return cutAfterBytes >= 0 ? wire : wire + "0\r\n\r\n";
+}
+
+}  // namespace
+
 // Sends one answer; true when the connection stays open for the next request.
 bool ScriptedHttpServer::Answer(Connection& connection, const RecordedRequest& request, const ScriptedResponse& response) {
     if (!Pause(response.stallBeforeMs)) return false;
     const bool isHead = EqualsNoCase(request.method, "HEAD");
     const bool namesLength = HasHeaderNamed(response.headers, "Content-Length");
-    const bool addLength = response.sendContentLength && !namesLength;
-    bool keepOpen = response.keepAlive && response.cutAfterBytes < 0 && (isHead || namesLength || addLength);
+    const bool addLength = response.sendContentLength && !namesLength && !response.chunked;
+    bool keepOpen = response.keepAlive && response.cutAfterBytes < 0 &&
+                    (isHead || namesLength || addLength || response.chunked);
 
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + response.reason + "\r\n";
     for (const auto& header : response.headers) head += header.first + ": " + header.second + "\r\n";
     if (addLength) head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+    if (response.chunked) head += "Transfer-Encoding: chunked\r\n";
     if (!response.keepAlive) head += "Connection: close\r\n";
     head += "\r\n";
     if (!SendAll(connection.socket, head.data(), head.size())) return false;
     if (isHead) return keepOpen;
 
-    size_t toSend = response.body.size();
-    if (response.cutAfterBytes >= 0) toSend = std::min(toSend, static_cast<size_t>(response.cutAfterBytes));
+    const std::string payload = response.chunked ? ChunkedWire(response.body, response.cutAfterBytes) : response.body;
+    size_t toSend = payload.size();
+    if (!response.chunked && response.cutAfterBytes >= 0)
+        toSend = std::min(toSend, static_cast<size_t>(response.cutAfterBytes));
     size_t sent = 0;
     if (response.stallAtByte >= 0 && static_cast<size_t>(response.stallAtByte) < toSend) {
         sent = static_cast<size_t>(response.stallAtByte);
-        if (!SendAll(connection.socket, response.body.data(), sent) || !Pause(response.stallMidBodyMs)) return false;
+        if (!SendAll(connection.socket, payload.data(), sent) || !Pause(response.stallMidBodyMs)) return false;
     }
-    if (!SendAll(connection.socket, response.body.data() + sent, toSend - sent)) return false;
+    if (!SendAll(connection.socket, payload.data() + sent, toSend - sent)) return false;
     return keepOpen;
 }
 

@@ -69,6 +69,8 @@ struct ScriptedResponse {
     bool sendContentLength = true;    // add "Content-Length: body.size()" unless headers name one
     bool keepAlive = true;            // false: add "Connection: close" and close after the answer
     int64_t cutAfterBytes = -1;       // >= 0: send only this many body bytes, then close
+    bool chunked = false;             // Transfer-Encoding: chunked instead of Content-Length;
+                                      // a cut then stops inside a chunk
     uint32_t stallBeforeMs = 0;       // wait before the status line
     int64_t stallAtByte = -1;         // >= 0: after this many body bytes, wait stallMidBodyMs
     uint32_t stallMidBodyMs = 0;
