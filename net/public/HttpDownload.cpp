@@ -16,6 +16,7 @@ const wchar_t kSideSection[] = L"server";
 const wchar_t kSizeMismatch[] = L"下载文件与服务器上记录的大小不一致，请重试!";
 const wchar_t kTooLarge[] = L"超过下载文件大小限制！";
 constexpr size_t kShortTextBytes = 16;
+constexpr DWORD kRangeNotSatisfiable = 416;
 constexpr uint64_t kWindowCloseMs = 1000;
 constexpr uint64_t kNotifyAfterMs = 500;
 
@@ -54,7 +55,7 @@ private:
     bool SendGet();
     bool AcceptPartial();
     bool AcceptWhole();
-    void DiscardPartialFiles(const wchar_t* msg);
+    void DiscardPartialFiles(const std::wstring& msg);
     TStep OpenTempFile();
     void Receive();
     bool ReadLoop();
@@ -269,6 +270,11 @@ bool TDownloadRun::SendGet() {
         const DWORD code = ::GetLastError();
         if (FClient.GetLastError().empty())
             FClient.SetLastErrorText(FailureText(L"发送下载请求失败", code));
+        // A range the mirror cannot serve will not become servable: the next run starts from 0.
+        if (FResume && QueryStatusCode(FRequest.Get()) == kRangeNotSatisfiable) {
+            DiscardPartialFiles(FClient.GetLastError());
+            return false;
+        }
         Fail(FClient.GetLastError());
         return false;
     }
@@ -309,7 +315,7 @@ bool TDownloadRun::AcceptWhole() {
     return true;
 }
 
-void TDownloadRun::DiscardPartialFiles(const wchar_t* msg) {
+void TDownloadRun::DiscardPartialFiles(const std::wstring& msg) {
     FTempFile.Reset();
     DeleteIfExists(FTempName);
     DeleteIfExists(FSideName);

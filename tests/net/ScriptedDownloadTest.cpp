@@ -94,6 +94,9 @@ TEST_F(ScriptedDownload, TransfersThatDoNotDeliverTheAnnouncedPackageFail) {
     };
     testsrv::ScriptedResponse unranged = Partial(body, 400);
     unranged.headers.pop_back();
+    testsrv::ScriptedResponse refused;
+    refused.status = 416;
+    refused.reason = "Range Not Satisfiable";
     testsrv::ScriptedResponse huge = File(body);
     huge.headers.push_back({"Content-Length", "5368709120"});
     testsrv::ScriptedResponse unframed = File(body);
@@ -111,6 +114,7 @@ TEST_F(ScriptedDownload, TransfersThatDoNotDeliverTheAnnouncedPackageFail) {
         {"206 from another offset", true, File(body), Partial(body, 300), mismatch, -1, false, 2},
         {"206 of another length", true, File(body), Partial(body + "tail", 400), mismatch, -1, false, 2},
         {"206 without a range", true, File(body), unranged, mismatch, -1, false, 2},
+        {"range refused", true, File(body), refused, L"[416]Range Not Satisfiable", -1, false, 2},
         {"chunked and longer", false, File(body), chunked(body + "more"), mismatch, -1, false, 2},
         {"chunked and shorter", false, File(body), chunked(body.substr(0, 600)), mismatch, 600, true, 2},
         {"chunked and cut", false, File(body), chunked(body, 500), mismatch, 500, true, 2},
