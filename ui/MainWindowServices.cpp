@@ -1,9 +1,29 @@
-// Every notice and question of the main window reaches the user through this one step.
-#include "ui/f_Main.h"
+#include "ui/MainWindowServices.h"
 
-#include "dialogs/f_MsgDlgBox.h"
+#include <wininet.h>
 
-int Tfrm_Main::_Say(int kind, const std::wstring& text) {
-    if (MessageSink) return MessageSink(kind, text);
-    return ShowMsgDlg(static_cast<TMsgDlgKind>(kind), text, std::wstring(), false, std::wstring());
+namespace {
+
+class TRealMainWindowServices final : public IMainWindowServices {
+public:
+    bool IsOnline() override {
+        DWORD kinds = 0;
+        return InternetGetConnectedState(&kinds, 0) != FALSE;
+    }
+
+    int ShowMessage(TMsgDlgKind kind, const std::wstring& text) override {
+        return ShowMsgDlg(kind, text, std::wstring(), false, std::wstring());
+    }
+
+    int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress) override {
+        return GetHttpClient()->DownloadFile(url, savePath, onProgress, 0, nullptr);
+    }
+};
+
+}  // namespace
+
+IMainWindowServices& RealMainWindowServices() {
+    static TRealMainWindowServices services;
+    return services;
 }
