@@ -8,9 +8,7 @@ namespace {
 // The size in the units of the transfer rate, without its "/s": "12.50MB".
 std::wstring AmountText(int64_t bytes) {
     std::wstring text = sys::FromAnsi(FormatSpeed(static_cast<double>(bytes)));
-    const std::wstring perSecond = L"/s";
-    if (text.size() > perSecond.size() && text.compare(text.size() - perSecond.size(), perSecond.size(), perSecond) == 0)
-        text.resize(text.size() - perSecond.size());
+    if (text.size() > 2 && text.compare(text.size() - 2, 2, L"/s") == 0) text.resize(text.size() - 2);
     return text;
 }
 
