@@ -61,7 +61,7 @@ std::wstring BrowseForFolder(HWND owner) {
 
 }  // namespace
 
-Tfrm_Main::Tfrm_Main(gui::TComponent* owner) : gui::TForm(owner) {
+Tfrm_Main::Tfrm_Main(gui::TComponent* owner, IMainWindowServices& services) : gui::TForm(owner), FServices(services) {
     RegisterMainWindowClasses();
     gui::LoadWindowData(*this, L"f_Main.dfm");
 }
@@ -81,10 +81,11 @@ gui::TWindowDataBindings Tfrm_Main::WindowDataBindings() {
         Field(L"RdbLT", RdbLT), Field(L"TS2", TS2), Field(L"pnlTS2", pnlTS2), Field(L"labDirInfo", labDirInfo),
         Field(L"labBack", labBack), Field(L"btnDownload", btnDownload), Field(L"btnDir", btnDir),
         Field(L"edtDir", edtDir), Field(L"TS3", TS3), Field(L"pnlTS3", pnlTS3), Field(L"labProcess", labProcess),
-        Field(L"btnInstall", btnInstall), Field(L"Panel1", Panel1), Field(L"imgProcessOuter", imgProcessOuter),
-        Field(L"imgProcessInner", imgProcessInner),
+        Field(L"labSpeed", labSpeed), Field(L"btnInstall", btnInstall), Field(L"Panel1", Panel1),
+        Field(L"imgProcessOuter", imgProcessOuter), Field(L"imgProcessInner", imgProcessInner),
         Handler(L"FormCreate", this, &Tfrm_Main::FormCreate),
         Handler(L"FormShow", this, &Tfrm_Main::FormShow),
+        Handler(L"FormClose", this, &Tfrm_Main::FormClose),
         Handler(L"imgTopMouseDown", this, &Tfrm_Main::imgTopMouseDown),
         Handler(L"btnSmallClick", this, &Tfrm_Main::btnSmallClick),
         Handler(L"btnCloseClick", this, &Tfrm_Main::btnCloseClick),
@@ -116,6 +117,14 @@ void Tfrm_Main::FormShow(gui::TObject*) {
     FSaveDir = folder;
 }
 
+void Tfrm_Main::FormClose(gui::TObject*, gui::TCloseAction& action) {
+    // A close from outside (task bar, Alt+F4) during a run is the close button's request: the
+    // run stops and asks, rather than the window vanishing once the transfer ends.
+    if (!_DownloadUnderWay()) return;
+    FCancelRequested = true;
+    action = gui::caNone;
+}
+
 void Tfrm_Main::imgTopMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
     ReleaseCapture();
     SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
@@ -126,12 +135,14 @@ void Tfrm_Main::btnSmallClick(gui::TObject*) { gui::Application.Minimize(); }
 void Tfrm_Main::btnCloseClick(gui::TObject*) {
     // During a run the download is on the stack below this handler (the progress handler pumps
     // messages): only ask it to stop; the run then asks whether to close.
-    if (PC->ActivePage() == TS3 && !FDownloadFailed && !FDownloadDone) {
+    if (_DownloadUnderWay()) {
         FCancelRequested = true;
         return;
     }
     EndProcess();
 }
+
+bool Tfrm_Main::_DownloadUnderWay() { return PC->ActivePage() == TS3 && !FDownloadFailed && !FDownloadDone; }
 
 void Tfrm_Main::labCustomClick(gui::TObject*) { PC->SetActivePage(TS2); }
 

@@ -11,6 +11,7 @@ object frm_Main: Tfrm_Main
   Font.Height = -11
   Font.Name = 'MS Sans Serif'
   Font.Style = []
+  OnClose = FormClose
   OnCreate = FormCreate
   OnShow = FormShow
   PixelsPerInch = 96
@@ -250,6 +251,20 @@ object frm_Main: Tfrm_Main
             Font.Charset = GB2312_CHARSET
             Font.Color = $00000000
             Font.Height = -13
+            Font.Name = '微软雅黑'
+            Font.Style = []
+            Transparent = True
+          end
+          object labSpeed: TLabel
+            Left = 342
+            Top = 19
+            Width = 240
+            Height = 17
+            Alignment = taRightJustify
+            AutoSize = False
+            Font.Charset = GB2312_CHARSET
+            Font.Color = $008D8D8D
+            Font.Height = -12
             Font.Name = '微软雅黑'
             Font.Style = []
             Transparent = True

@@ -8,6 +8,7 @@
 #include "gui/StdCtrls.h"
 #include "gui/WindowDataLoader.h"
 #include "net/HttpClientIntf.h"
+#include "ui/MainWindowServices.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,15 +20,10 @@ class TPNGImageButtonEx;
 class TTesselEditEx;
 class TTesselRadioButton;
 
-// The message dialog kinds the window uses (codes of the message dialog).
-constexpr int kMessageInfo = 0;
-constexpr int kMessageOkCancel = 3;
-// The dialog's answer for OK.
-constexpr int kMessageOk = 1;
-
 class Tfrm_Main : public gui::TForm, public gui::IWindowDataForm {
 public:
-    explicit Tfrm_Main(gui::TComponent* owner);
+    // services must outlive the window.
+    explicit Tfrm_Main(gui::TComponent* owner, IMainWindowServices& services = RealMainWindowServices());
     ~Tfrm_Main() override;
     gui::TWindowDataBindings WindowDataBindings() override;
 
@@ -56,6 +52,7 @@ public:
     gui::TTabSheet* TS3 = nullptr;
     TBriskPanel* pnlTS3 = nullptr;
     gui::TLabel* labProcess = nullptr;
+    gui::TLabel* labSpeed = nullptr;
     gui::TImage* btnInstall = nullptr;
     gui::TPanel* Panel1 = nullptr;
     gui::TImage* imgProcessOuter = nullptr;
@@ -64,6 +61,7 @@ public:
     // Handlers, bound by name.
     void FormCreate(gui::TObject* sender);
     void FormShow(gui::TObject* sender);
+    void FormClose(gui::TObject* sender, gui::TCloseAction& action);
     void imgTopMouseDown(gui::TObject* sender, gui::TMouseButton button, gui::TShiftState shift, int x, int y);
     void btnSmallClick(gui::TObject* sender);
     void btnCloseClick(gui::TObject* sender);
@@ -76,36 +74,27 @@ public:
     void btnDownloadClick(gui::TObject* sender);
     void btnInstallClick(gui::TObject* sender);
 
-    // The progress handler handed to the HTTP client, and the figures it redraws from.
-    void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);
-    void SetDownloadPos(int64_t pos);
-    void SetDownloadTotal(int64_t total);
-    void ResetDownloadState();
-
-    // The two seams a test may replace; null means the real online probe and message dialog.
-    // The sink gets the dialog kind and text and returns the dialog's answer.
-    bool (*OnlineProbe)() = nullptr;
-    int (*MessageSink)(int kind, const std::wstring& text) = nullptr;
-
-    const std::wstring& SaveDir() const { return FSaveDir; }
-    const std::wstring& SaveFile() const { return FSaveFile; }
-    bool DownloadDone() const { return FDownloadDone; }
-    bool DownloadFailed() const { return FDownloadFailed; }
-    bool CancelRequested() const { return FCancelRequested; }
-
 private:
-    enum class TRunEnd { Stop, RunAgain };
+    enum class TRunEnd { StoppedByCheck, Ended, RunAgain };
 
     void StartDownload();
     TRunEnd _RunDownloadOnce();
     bool _CheckAndPrepare(std::wstring& url);
+    TRunEnd _ActOnDone();
     TRunEnd _ActOnFailure();
     TRunEnd _ActOnCancel();
+    bool _DownloadUnderWay();
+    void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);
+    void SetDownloadPos(int64_t pos);
+    void SetDownloadTotal(int64_t total);
+    void _ShowSpeed(const THttpDownloadInfo& info);
     void _RedrawProgress();
+    void ResetDownloadState();
     bool IsNetworkOnline();
-    int _Say(int kind, const std::wstring& text);
+    int _Say(TMsgDlgKind kind, const std::wstring& text);
     void EndProcess();
 
+    IMainWindowServices& FServices;
     std::unique_ptr<TFormShadow> FShadow;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
     // spell would otherwise be checked, deleted and launched under a mangled name.
@@ -115,12 +104,8 @@ private:
     bool FDownloadDone = false;
     bool FDownloadFailed = false;
     int64_t FDownloadPos = 0;
-    int64_t FDownloadTotal = 100;
+    // 0 while the mirror has announced no length.
+    int64_t FDownloadTotal = 0;
 };
 
 extern Tfrm_Main* frm_Main;
-
-// Rounded percentage of pos in total (total > 0), bounded to 0..100.
-int DownloadPercent(int64_t pos, int64_t total);
-// Width of the bar for that percentage over a track this wide.
-int ProgressBarWidth(int percent, int trackWidth);

@@ -6,11 +6,11 @@
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
 #include "gui/SysUtils.h"
+#include "ui/DownloadFigures.h"
 #include "ui/MirrorHosts.h"
 #include "ui/f_Info.h"
 
 #include <shellapi.h>
-#include <wininet.h>
 
 #include <algorithm>
 
@@ -40,15 +40,6 @@ void LogDownloadFault(const wchar_t* prefix, const std::wstring& msg) {
 
 }  // namespace
 
-int DownloadPercent(int64_t pos, int64_t total) {
-    if (total <= 0 || pos <= 0) return 0;
-    if (pos >= total) return 100;
-    // Rounded half up in integers: exact for any package size a 64-bit figure can hold.
-    return static_cast<int>((pos * 200 + total) / (total * 2));
-}
-
-int ProgressBarWidth(int percent, int trackWidth) { return percent * trackWidth / 100; }
-
 void Tfrm_Main::btnDownloadNowClick(gui::TObject*) { StartDownload(); }
 
 void Tfrm_Main::btnDownloadClick(gui::TObject*) { StartDownload(); }
@@ -56,35 +47,38 @@ void Tfrm_Main::btnDownloadClick(gui::TObject*) { StartDownload(); }
 void Tfrm_Main::StartDownload() {
     // Downloading again after a failure and continuing after a cancelled close run as a loop, so
     // however often the user retries, the stack stays one run deep.
-    while (_RunDownloadOnce() == TRunEnd::RunAgain) {
+    TRunEnd end = _RunDownloadOnce();
+    while (end == TRunEnd::RunAgain) {
+        end = _RunDownloadOnce();
+        // The progress page has no control to start from: a repeated run that a check stops goes
+        // back to the start page and its mirror choice.
+        if (end == TRunEnd::StoppedByCheck) PC->SetActivePage(TS1);
     }
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
     std::wstring url;
-    if (!_CheckAndPrepare(url)) return TRunEnd::Stop;
+    if (!_CheckAndPrepare(url)) return TRunEnd::StoppedByCheck;
     PC->SetActivePage(TS3);
-    const int32_t result = GetHttpClient()->DownloadFile(
-        url, FSaveFile, [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); }, 0,
-        nullptr);
+    labSpeed->SetCaption(std::wstring());
+    const int32_t result = FServices.DownloadFile(
+        url, FSaveFile, [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); });
     switch (result) {
         case -1:
             return _ActOnFailure();
         case 0:
-            FDownloadDone = true;
-            btnInstall->SetVisible(true);
-            return TRunEnd::Stop;
+            return _ActOnDone();
         case 1:
             return _ActOnCancel();
         default:
-            return TRunEnd::Stop;
+            return TRunEnd::Ended;
     }
 }
 
 bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
     if (PC->ActivePage() == TS2) FSaveDir = edtDir->Text();
     if (FSaveDir.empty()) {
-        _Say(kMessageInfo, L"请选择保存路径。");
+        _Say(mdkInfo, L"请选择保存路径。");
         return false;
     }
     if (rdbDX->Checked()) {
@@ -93,30 +87,40 @@ bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
         url = SecondaryDownloadUrl();
     }
     if (url.empty()) {
-        _Say(kMessageInfo, L"找不到下载文件。");
+        _Say(mdkInfo, L"找不到下载文件。");
         return false;
     }
     TURLParts parts;
     if (!GetHttpClient()->ParseURL(url, parts)) {
-        _Say(kMessageInfo, L"解析URL失败！");
+        _Say(mdkInfo, L"解析URL失败！");
         return false;
     }
     const std::wstring fileName = FileNameOfUrlPath(parts.UrlPath);
     if (fileName.empty()) {
-        _Say(kMessageInfo, L"不存在下载文件！");
+        _Say(mdkInfo, L"不存在下载文件！");
         return false;
     }
     if (!IsNetworkOnline()) {
-        _Say(kMessageInfo, L"网络异常，请检查网络后重试！");
+        _Say(mdkInfo, L"网络异常，请检查网络后重试！");
         return false;
     }
     FSaveFile = sys::IncludeTrailingBackslash(FSaveDir) + fileName;
     if (FileExists(FSaveFile)) {
-        if (_Say(kMessageOkCancel, FSaveFile + L"已存在，需要重新下载吗？") != kMessageOk) return false;
+        if (_Say(mdkOkCancel, FSaveFile + L"已存在，需要重新下载吗？") != mdrLeft) return false;
         // A file that will not go is left to the client, which deals with what it finds.
         DeleteFileW(FSaveFile.c_str());
     }
     return true;
+}
+
+Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
+    FDownloadDone = true;
+    // Done is whole, also for a file that was already whole and so came without a notification,
+    // and for a mirror that never announced a length.
+    if (FDownloadTotal <= 0) FDownloadTotal = std::max<int64_t>(FDownloadPos, 1);
+    SetDownloadPos(FDownloadTotal);
+    btnInstall->SetVisible(true);
+    return TRunEnd::Ended;
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
@@ -125,26 +129,26 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
         case 0:
             ResetDownloadState();
             PC->SetActivePage(TS1);
-            return TRunEnd::Stop;
+            return TRunEnd::Ended;
         case 1:
             // The primary address whichever line was chosen: the browser is the way out when the
             // launcher's own download failed.
             ShellExecuteA(gui::Application.Handle(), nullptr, sys::ToAnsi(PrimaryDownloadUrl()).c_str(), nullptr,
                           nullptr, SW_SHOWNORMAL);
             EndProcess();
-            return TRunEnd::Stop;
+            return TRunEnd::Ended;
         case 2:
             ResetDownloadState();
             return TRunEnd::RunAgain;
         default:
-            return TRunEnd::Stop;
+            return TRunEnd::Ended;
     }
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnCancel() {
-    if (_Say(kMessageOkCancel, L"当前下载还没有完成，如果关闭软件，需要重新下载，确定关闭软件吗？") == kMessageOk) {
+    if (_Say(mdkOkCancel, L"当前下载还没有完成，如果关闭软件，需要重新下载，确定关闭软件吗？") == mdrLeft) {
         EndProcess();
-        return TRunEnd::Stop;
+        return TRunEnd::Ended;
     }
     ResetDownloadState();
     return TRunEnd::RunAgain;
@@ -159,6 +163,7 @@ void Tfrm_Main::DownloadProgress(const THttpDownloadInfo& info, bool& cancel) {
         case dsProgress:
             SetDownloadPos(info.Downloaded);
             SetDownloadTotal(info.Total);
+            _ShowSpeed(info);
             gui::Application.ProcessMessages();
             // Read after the pump, so a close pressed during it stops this very notification.
             cancel = FCancelRequested;
@@ -187,9 +192,14 @@ void Tfrm_Main::SetDownloadTotal(int64_t total) {
 }
 
 void Tfrm_Main::_RedrawProgress() {
-    const int percent = DownloadPercent(FDownloadPos, FDownloadTotal);
-    labProcess->SetCaption(L"正在下载(" + std::to_wstring(percent) + L"%)");
-    imgProcessInner->SetWidth(ProgressBarWidth(percent, imgProcessOuter->Width()));
+    labProcess->SetCaption(ProgressCaption(FDownloadPos, FDownloadTotal));
+    imgProcessInner->SetWidth(ProgressBarWidthFor(FDownloadPos, FDownloadTotal, imgProcessOuter->Width()));
+}
+
+void Tfrm_Main::_ShowSpeed(const THttpDownloadInfo& info) {
+    // Before the client's first measurement its figures are zeros, not a rate.
+    if (info.Speed <= 0) return;
+    labSpeed->SetCaption(SpeedCaption(info.SpeedText, info.RemainingText, FDownloadTotal > 0));
 }
 
 void Tfrm_Main::ResetDownloadState() {
@@ -197,21 +207,19 @@ void Tfrm_Main::ResetDownloadState() {
     FDownloadDone = false;
     FDownloadFailed = false;
     FDownloadPos = 0;
-    FDownloadTotal = 100;
+    FDownloadTotal = 0;
     GetHttpClient()->SetResumable(true);
 }
 
-bool Tfrm_Main::IsNetworkOnline() {
-    if (OnlineProbe) return OnlineProbe();
-    DWORD kinds = 0;
-    return InternetGetConnectedState(&kinds, 0) != FALSE;
-}
+bool Tfrm_Main::IsNetworkOnline() { return FServices.IsOnline(); }
+
+int Tfrm_Main::_Say(TMsgDlgKind kind, const std::wstring& text) { return FServices.ShowMessage(kind, text); }
 
 void Tfrm_Main::btnInstallClick(gui::TObject*) {
     const auto started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(gui::Application.Handle(), nullptr, FSaveFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (started <= 32) {
-        _Say(kMessageInfo, L"无法自动打开下载的文件。");
+        _Say(mdkInfo, L"无法自动打开下载的文件。");
         return;
     }
     EndProcess();

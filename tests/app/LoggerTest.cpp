@@ -62,11 +62,13 @@ protected:
 TEST_F(LoggerTest, LineIsGbkTimeTagMessageCrLfInAFileNamedAfterExeAndDay) {
     {
         TLogger logger(nullptr, dir_, FakeClock);
-        logger.WriteLog(sys::ToAnsi(L"下载失败dsFail：无法连接"), llInformation);
-        EXPECT_EQ(logger.LogFileName(), sys::FromAnsi(kExeStem) + L"_20261207.log");
+        logger.WriteLog(L"下载失败dsFail：无法连接", llInformation);
+        EXPECT_EQ(L"test_app_20261207.log", logger.LogFileName());
     }
-    const std::string expected = "09:05:03.042 [Information] " + sys::ToAnsi(L"下载失败dsFail：无法连接") + "\r\n";
-    EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")), expected);
+    // 下载失败, the full-width colon and 无法连接 as their GBK bytes.
+    const std::string expected = "09:05:03.042 [Information] \xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC" "dsFail\xA3\xBA"
+                                 "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\r\n";
+    EXPECT_EQ(expected, ReadBytes(dir_ + L"test_app_20261207.log"));
 }
 
 TEST_F(LoggerTest, LevelsChooseTheTagAndNegativeLevelsStayOutOfTheFile) {

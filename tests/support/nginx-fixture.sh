@@ -3,7 +3,8 @@
 # /norange/ ignoring Range, /nolm/ without Last-Modified, and HTTPS with a self-signed
 # certificate on the second port. With TALLYVO_STUB_INSTALLER set it also serves the sample
 # package under /uploads/ (that program padded with fixed bytes); TALLYVO_UPLOADS_RATE slows
-# /uploads/ down so a transfer can be watched and cut part-way.
+# /uploads/ down so a transfer can be watched and cut part-way; TALLYVO_UPLOADS_NO_LENGTH=1 makes
+# /uploads/ announce no length (chunked answers, as a mirror that streams does).
 set -euo pipefail
 cmd=$1 dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
@@ -39,6 +40,9 @@ if [ -n "${TALLYVO_STUB_INSTALLER:-}" ]; then
   mv -f "$dir/www/uploads/$package_name.part" "$dir/www/uploads/$package_name"
 fi
 uploads_rate=${TALLYVO_UPLOADS_RATE:-0}
+# The SSI filter cannot know the length of what it passes on, so nginx drops Content-Length.
+uploads_length=""
+[ "${TALLYVO_UPLOADS_NO_LENGTH:-0}" = 1 ] && uploads_length="ssi on; ssi_types *;"
 
 cat >"$dir/nginx.conf" <<CONF
 daemon on;
@@ -63,7 +67,7 @@ http {
     root $dir/www;
     location /slow/ { alias $dir/www/; limit_rate 256k; }
     location /norange/ { alias $dir/www/; max_ranges 0; }
-    location /uploads/ { limit_rate $uploads_rate; }
+    location /uploads/ { limit_rate $uploads_rate; $uploads_length }
     location /nolm/ { alias $dir/www/; add_header Last-Modified ""; }
   }
   server {

@@ -1,7 +1,9 @@
 // A download run from the window: its checks in order, the question about an existing package,
-// what the failure prompt's answers lead to, and real transfers from the local mirror.
+// what the failure prompt's and the close question's answers lead to, a close request from
+// outside, and real transfers from the local mirror over either line.
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
+#include "gui/SysUtils.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"
@@ -32,16 +34,10 @@ std::string SomeBytes(size_t size) {
     return bytes;
 }
 
-// A folder where the package's temporary file cannot be made fails every run in the client,
-// whether the mirror has the package or not (other tests place it there side by side).
-void BlockTemporaryFile(const std::wstring& package) {
-    CreateDirectoryW(GetHttpClient()->GetTempName(package).c_str(), nullptr);
-}
-
 class DownloadRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = uitest::MakeMainWindow();
+        form = uitest::MakeMainWindow(services);
         saveDir = testenv::MakeScratchDir(L"ui_download_run");
         package = saveDir + kPackageFileName;
     }
@@ -53,20 +49,21 @@ protected:
         form->edtDir->SetText(folder);
         form->btnDownloadClick(nullptr);
     }
-    const std::vector<uitest::TShownMessage>& Shown() { return uitest::Messages().Shown; }
+    const std::vector<uitest::TShownMessage>& Shown() { return services.Shown; }
 
+    uitest::TScriptedServices services;
     Tfrm_Main* form = nullptr;
     std::wstring saveDir;
     std::wstring package;
 };
 
-TEST_F(DownloadRun, ChecksStopInOrderWithTheirMessage) {
-    uitest::g_Online = false;
+TEST_F(DownloadRun, ChecksStopInOrderWithTheirMessageAndLeaveThePage) {
+    services.Online = false;
     form->rdbDX->SetChecked(false);
     form->RdbLT->SetChecked(false);
     DownloadInto(L"");
     ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(kMessageInfo, Shown()[0].Kind);
+    EXPECT_EQ(mdkInfo, Shown()[0].Kind);
     EXPECT_EQ(L"请选择保存路径。", Shown()[0].Text);
 
     DownloadInto(saveDir);
@@ -77,55 +74,92 @@ TEST_F(DownloadRun, ChecksStopInOrderWithTheirMessage) {
     ASSERT_TRUE(uitest::WriteFileBytes(package, "old"));
     DownloadInto(saveDir);
     ASSERT_EQ(3u, Shown().size());
-    EXPECT_EQ(kMessageInfo, Shown()[2].Kind);
+    EXPECT_EQ(mdkInfo, Shown()[2].Kind);
     EXPECT_EQ(kOffline, Shown()[2].Text);
     EXPECT_EQ(form->TS2, form->PC->ActivePage());
     EXPECT_TRUE(uitest::FileExists(package));
-    EXPECT_FALSE(form->DownloadFailed());
+    EXPECT_TRUE(services.Downloads.empty());
 }
 
 TEST_F(DownloadRun, ExistingPackageIsKeptOnCancelAndDeletedOnOk) {
     ASSERT_TRUE(uitest::WriteFileBytes(package, "old"));
-    uitest::Messages().Answers = {3};
+    services.Answers = {mdrRight};
     DownloadInto(saveDir);
     ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(kMessageOkCancel, Shown()[0].Kind);
+    EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
     EXPECT_EQ(package + kExistsQuestion, Shown()[0].Text);
     EXPECT_TRUE(uitest::FileExists(package));
     EXPECT_EQ(form->TS2, form->PC->ActivePage());
+    EXPECT_TRUE(services.Downloads.empty());
 
     // OK: the file goes and the run starts on the progress page; it fails and the prompt is closed.
-    BlockTemporaryFile(package);
-    uitest::Messages().Answers = {3, kMessageOk};
+    services.Answers = {mdrRight, mdrLeft};
     bool deletedBeforeTheRun = false;
+    uitest::TNotice start{dsStart};
     Tfrm_Main* window = form;
-    std::wstring path = package;
-    uitest::TPromptDriver driver([&](HWND prompt) {
-        deletedBeforeTheRun = !uitest::FileExists(path) && window->PC->ActivePage() == window->TS3 && window->DownloadFailed();
-        uitest::ClickClose(prompt);
-    });
+    const std::wstring path = package;
+    start.Before = [&deletedBeforeTheRun, window, path] {
+        deletedBeforeTheRun = !uitest::FileExists(path) && window->PC->ActivePage() == window->TS3;
+    };
+    services.Runs = {{{start}, -1}};
+    uitest::TPromptDriver driver([](HWND prompt) { uitest::ClickClose(prompt); });
     DownloadInto(saveDir);
     EXPECT_TRUE(driver.Ran());
     EXPECT_TRUE(deletedBeforeTheRun);
     EXPECT_EQ(2u, Shown().size());
+    ASSERT_EQ(1u, services.Downloads.size());
+    EXPECT_EQ(package, services.Downloads[0].SavePath);
     // The closed prompt returns the window to its start state.
     EXPECT_EQ(form->TS1, form->PC->ActivePage());
-    EXPECT_FALSE(form->DownloadFailed());
     EXPECT_FALSE(form->btnInstall->Visible());
 }
 
-TEST_F(DownloadRun, DownloadAgainWhileOfflineStopsOnTheProgressPage) {
-    BlockTemporaryFile(package);
-    uitest::TPromptDriver driver([](HWND prompt) {
-        uitest::g_Online = false;
-        uitest::ClickReload(prompt);
-    });
-    DownloadInto(saveDir);
-    EXPECT_TRUE(driver.Ran());
+// The two ways back into a run, each met by a check that stops it.
+enum class TRunAgain { AfterFailure, AfterCancelledClose };
+
+TEST_F(DownloadRun, ARunStartedAgainThatACheckStopsReturnsToTheStartPage) {
+    for (TRunAgain way : {TRunAgain::AfterFailure, TRunAgain::AfterCancelledClose}) {
+        SCOPED_TRACE(way == TRunAgain::AfterFailure ? "after a failure" : "after a cancelled close");
+        services.Online = true;
+        services.Shown.clear();
+        services.Answers = {mdrRight};  // Cancel on the close question
+        services.OnShown = [this](const uitest::TShownMessage& shown) {
+            if (shown.Text == kCloseQuestion) services.Online = false;
+        };
+        Tfrm_Main* window = form;
+        uitest::TNotice closing{dsProgress, 10, 100};
+        closing.Before = [window] { uitest::PostCloseClick(window); };
+        const bool viaFailure = way == TRunAgain::AfterFailure;
+        services.Runs = {viaFailure ? uitest::TScriptedRun{{{dsStart}}, -1} : uitest::TScriptedRun{{closing}, 1}};
+        uitest::TPromptDriver driver([this](HWND prompt) {
+            services.Online = false;
+            uitest::ClickReload(prompt);
+        });
+        form->btnDownloadNowClick(nullptr);
+        EXPECT_EQ(viaFailure, driver.Ran());
+        ASSERT_FALSE(Shown().empty());
+        EXPECT_EQ(kOffline, Shown().back().Text);
+        EXPECT_EQ(form->TS1, form->PC->ActivePage());
+        EXPECT_TRUE(form->rdbDX->Checked());
+    }
+}
+
+TEST_F(DownloadRun, ACloseFromOutsideDuringTheTransferAsksLikeTheCloseButton) {
+    Tfrm_Main* window = form;
+    uitest::TNotice closing{dsProgress, 10, 100};
+    closing.Before = [window] { PostMessageW(window->Handle(), WM_CLOSE, 0, 0); };
+    services.Answers = {mdrRight};
+    services.Runs = {{{{dsStart}, closing, {dsProgress, 20, 100}}, 0}, {{}, 0}};
+    form->btnDownloadNowClick(nullptr);
+    ASSERT_EQ(2u, services.Seen.size());
+    EXPECT_TRUE(services.Seen[1].Cancel);
     ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(kOffline, Shown()[0].Text);
-    EXPECT_EQ(form->TS3, form->PC->ActivePage());
-    EXPECT_FALSE(form->DownloadFailed());
+    EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
+    EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
+    EXPECT_EQ(2u, services.Downloads.size());
+    EXPECT_FALSE(gui::Application.Terminated());
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(form->btnInstall->Visible());
 }
 
 class MirrorDownload : public DownloadRun {
@@ -142,7 +176,6 @@ protected:
         DownloadRun::TearDown();
     }
     void ExpectDone() {
-        EXPECT_TRUE(form->DownloadDone());
         EXPECT_TRUE(form->btnInstall->Visible());
         EXPECT_EQ(form->TS3, form->PC->ActivePage());
         EXPECT_EQ(L"正在下载(100%)", form->labProcess->Caption());
@@ -151,36 +184,74 @@ protected:
         ASSERT_TRUE(uitest::ReadFileBytes(package, got));
         EXPECT_TRUE(got == content) << "downloaded " << got.size() << " of " << content.size() << " bytes";
     }
+    // The host of each GET of the package that nginx logged after offset bytes of its log.
+    std::vector<std::string> PackageGetHostsAfter(size_t offset) {
+        std::vector<std::string> hosts;
+        std::string log;
+        // nginx logs a request once it has ended, a moment after the client has it all.
+        for (int i = 0; i < 50 && hosts.empty(); ++i, Sleep(20)) {
+            if (!uitest::ReadFileBytes(AccessLog(), log) || log.size() <= offset) continue;
+            size_t at = offset;
+            while (at < log.size()) {
+                const size_t end = log.find('\n', at);
+                const std::string line = log.substr(at, end == std::string::npos ? std::string::npos : end - at);
+                at = end == std::string::npos ? log.size() : end + 1;
+                if (line.rfind("GET /uploads/Tallyvo", 0) == 0) hosts.push_back(line.substr(line.rfind(' ') + 1));
+            }
+        }
+        return hosts;
+    }
+    size_t AccessLogSize() {
+        std::string log;
+        return uitest::ReadFileBytes(AccessLog(), log) ? log.size() : 0;
+    }
+    static std::wstring AccessLog() { return testenv::NginxDir() + L"\\access.log"; }
+
     std::wstring mirrored;
     std::string content;
 };
 
-TEST_F(MirrorDownload, FetchesThePackageFromTheChosenLine) {
-    form->RdbLT->SetChecked(true);
-    DownloadInto(saveDir);
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_EQ(package, form->SaveFile());
-    ExpectDone();
-}
+struct TLineCase {
+    bool Unicom;
+    const char* Host;  // as the local twin spells each line's host
+};
 
-Tfrm_Main* g_closing = nullptr;
-
-void CALLBACK PressCloseOnce(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (g_closing) g_closing->btnCloseClick(nullptr);
+TEST_F(MirrorDownload, FetchesThePackageFromTheHostOfTheChosenLine) {
+    const TLineCase lines[] = {{false, "127.0.0.1"}, {true, "localhost"}};
+    for (const TLineCase& line : lines) {
+        SCOPED_TRACE(line.Host);
+        DeleteFileW(package.c_str());
+        if (line.Unicom) form->RdbLT->SetChecked(true);
+        ASSERT_EQ(!line.Unicom, form->rdbDX->Checked());
+        const size_t logged = AccessLogSize();
+        DownloadInto(saveDir);
+        EXPECT_TRUE(Shown().empty());
+        ASSERT_EQ(1u, services.Downloads.size());
+        EXPECT_EQ(package, services.Downloads[0].SavePath);
+        ExpectDone();
+        EXPECT_EQ(std::vector<std::string>{line.Host}, PackageGetHostsAfter(logged));
+        services.Downloads.clear();
+        // A finished run leaves the window on its install page; the next line starts afresh.
+        uitest::FreeMainWindow(form);
+        form = uitest::MakeMainWindow(services);
+    }
 }
 
 TEST_F(MirrorDownload, CloseDuringTheRunAsksAndCancelResumesToTheEnd) {
-    g_closing = form;
-    uitest::Messages().Answers = {3};
-    // The timer fires in the first pump of the running download, as a click on the close button would.
-    uitest::Messages().OnShown = [](const uitest::TShownMessage&) { g_closing = nullptr; };
-    SetTimer(nullptr, 0, 0, PressCloseOnce);
+    services.Answers = {mdrRight};
+    bool closed = false;
+    Tfrm_Main* window = form;
+    services.OnRealNotice = [&closed, window](const THttpDownloadInfo& info) {
+        if (closed || info.State != dsProgress) return;
+        closed = true;
+        uitest::PostCloseClick(window);
+    };
     DownloadInto(saveDir);
-    g_closing = nullptr;
+    EXPECT_TRUE(closed);
     ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(kMessageOkCancel, Shown()[0].Kind);
+    EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
     EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
+    EXPECT_EQ(2u, services.Downloads.size());
     ExpectDone();
 }
 

@@ -28,7 +28,8 @@ TEST(FailPrompt, ClosedAnyOtherWayCountsAsClosed) {
 }
 
 TEST(FailPrompt, StandsAtItsOwnPlaceWhereverTheMainWindowIs) {
-    Tfrm_Main* main = uitest::MakeMainWindow();
+    uitest::TScriptedServices services;
+    Tfrm_Main* main = uitest::MakeMainWindow(services);
     SetWindowPos(main->Handle(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT place{};
     bool mainDisabled = false;

@@ -1,6 +1,7 @@
 // The launcher as a process: refusals, the single instance and the normal end, run from here so
 // the exit codes can be read in full.
 #include "gui/SysUtils.h"
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,10 +12,20 @@ namespace {
 
 std::wstring LauncherPath() { return sys::ExtractFilePath(sys::ExeFileName()) + L"TallyvoLauncherLocal.exe"; }
 
+// A copy of the launcher alone in a fresh folder, so a "Tallyvo\Log\" there can only be its own.
+std::wstring LauncherCopyIn(const std::wstring& folderName) {
+    const std::wstring copy = testenv::MakeScratchDir(folderName) + L"TallyvoLauncherLocal.exe";
+    return CopyFileW(LauncherPath().c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+std::wstring LogFolderBeside(const std::wstring& program) {
+    return sys::ExtractFilePath(program) + L"Tallyvo\\Log\\";
+}
+
 class TLauncher {
 public:
-    explicit TLauncher(const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + LauncherPath() + L"\"" + arguments;
+    TLauncher(const std::wstring& program, const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + program + L"\"" + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         started_ = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
@@ -69,41 +80,50 @@ private:
     DWORD error_ = 0;
 };
 
-// One test, because every step depends on which launcher holds the single-instance mutex.
+// One test, because every step depends on which launcher holds the single-instance mutex. Each
+// launcher starts from a folder of its own without a log folder: the log folder is made before
+// the argument and the other instance are looked at.
 TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClosed) {
     if (GetFileAttributesW(LauncherPath().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "launcher not built";
-    const std::wstring logDir = sys::ExtractFilePath(sys::ExeFileName()) + L"Tallyvo\\Log\\";
-    RemoveDirectoryW(logDir.c_str());
-
-    {
-        TLauncher refused(L" /anything");
-        ASSERT_TRUE(refused.Started()) << refused.Error();
-        EXPECT_EQ(0u, refused.ExitCodeWithin(20000));
-        // Made before the argument is looked at.
-        EXPECT_TRUE(sys::DirectoryExists(logDir));
+    const std::wstring refusedCopy = LauncherCopyIn(L"launcher_argument");
+    const std::wstring firstCopy = LauncherCopyIn(L"launcher_empty_argument");
+    const std::wstring secondCopy = LauncherCopyIn(L"launcher_second_instance");
+    for (const std::wstring& copy : {refusedCopy, firstCopy, secondCopy}) {
+        ASSERT_FALSE(copy.empty());
+        ASSERT_FALSE(sys::DirectoryExists(LogFolderBeside(copy))) << sys::ToUtf8(copy);
     }
 
-    TLauncher first(L" \"\" second");  // an empty first argument is no argument
+    {
+        TLauncher refused(refusedCopy, L" /anything");
+        ASSERT_TRUE(refused.Started()) << refused.Error();
+        EXPECT_EQ(0u, refused.ExitCodeWithin(20000));
+        EXPECT_TRUE(sys::DirectoryExists(LogFolderBeside(refusedCopy)));
+    }
+
+    TLauncher first(firstCopy, L" \"\" second");  // an empty first argument is no argument
     ASSERT_TRUE(first.Started()) << first.Error();
     HWND window = first.MainWindowWithin(20000);
     ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(sys::DirectoryExists(LogFolderBeside(firstCopy)));
     RECT frame{};
     GetWindowRect(window, &frame);
     EXPECT_EQ(428, frame.left);
     EXPECT_EQ(161, frame.top);
 
     {
-        TLauncher second(L"");
+        TLauncher second(secondCopy, L"");
         ASSERT_TRUE(second.Started()) << second.Error();
         EXPECT_EQ(0u, second.ExitCodeWithin(20000));
+        EXPECT_TRUE(sys::DirectoryExists(LogFolderBeside(secondCopy)));
         EXPECT_EQ(STILL_ACTIVE, first.ExitCodeWithin(0));
     }
 
-    // Closed from outside, as the taskbar does: the message loop ends and so does the program.
+    // Closed from outside, as the taskbar does, with no download under way: the message loop
+    // ends and so does the program.
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, first.ExitCodeWithin(20000));
 
-    TLauncher again(L"");
+    TLauncher again(firstCopy, L"");
     ASSERT_TRUE(again.Started()) << again.Error();
     EXPECT_NE(nullptr, again.MainWindowWithin(20000));
 }

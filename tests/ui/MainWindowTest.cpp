@@ -12,8 +12,16 @@ namespace {
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { form = uitest::MakeMainWindow(); }
+    void SetUp() override { form = uitest::MakeMainWindow(services); }
     void TearDown() override { uitest::FreeMainWindow(form); }
+    // The save folder as the folder page shows it.
+    std::wstring SaveDirShown() {
+        form->labCustomClick(nullptr);
+        const std::wstring shown = form->edtDir->Text();
+        form->labBackClick(nullptr);
+        return shown;
+    }
+    uitest::TScriptedServices services;
     Tfrm_Main* form = nullptr;
 };
 
@@ -43,20 +51,43 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButto
     EXPECT_EQ(551, form->imgProcessOuter->Width());
 }
 
+TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
+    gui::TLabel* speed = form->labSpeed;
+    ASSERT_NE(nullptr, speed);
+    EXPECT_EQ(form->pnlTS3, speed->Parent());
+    EXPECT_EQ(L"", speed->Caption());
+    const int trackRight = form->Panel1->Left() + form->imgProcessOuter->Left() + form->imgProcessOuter->Width();
+    EXPECT_EQ(trackRight, speed->Left() + speed->Width());
+    EXPECT_EQ(gui::taRightJustify, speed->Alignment());
+    EXPECT_FALSE(speed->AutoSize());
+    // On the line of the percentage: each label's middle lies within the other.
+    const gui::TLabel* process = form->labProcess;
+    EXPECT_LT(process->Top(), speed->Top() + speed->Height() / 2);
+    EXPECT_GT(process->Top() + process->Height(), speed->Top() + speed->Height() / 2);
+    EXPECT_LT(speed->Top(), process->Top() + process->Height() / 2);
+    EXPECT_GT(speed->Top() + speed->Height(), process->Top() + process->Height() / 2);
+    EXPECT_EQ(L"微软雅黑", speed->Font().Name());
+    EXPECT_EQ(-12, speed->Font().Height());
+    EXPECT_EQ(static_cast<gui::TColor>(0x008D8D8D), speed->Font().Color());
+}
+
 TEST_F(MainWindow, SaveFolderIsTallyvoBesideTheProgramAndExists) {
     const std::wstring expected = sys::IncludeTrailingBackslash(sys::ExtractFilePath(sys::ExeFileName())) + L"Tallyvo\\";
-    EXPECT_EQ(expected, form->SaveDir());
+    EXPECT_EQ(expected, SaveDirShown());
     EXPECT_TRUE(sys::DirectoryExists(expected));
 }
 
 TEST_F(MainWindow, CustomLinkAndBackLinkSwitchPagesAndTheFolderPageShowsTheSaveFolder) {
+    const std::wstring saveDir = SaveDirShown();
     form->labCustomClick(nullptr);
     EXPECT_EQ(form->TS2, form->PC->ActivePage());
-    EXPECT_EQ(form->SaveDir(), form->edtDir->Text());
+    EXPECT_EQ(saveDir, form->edtDir->Text());
 
     form->edtDir->SetText(L"D:\\elsewhere\\");
     form->edtDirExit(nullptr);
-    EXPECT_EQ(L"D:\\elsewhere\\", form->SaveDir());
+    form->edtDir->SetText(std::wstring());
+    form->TS2Show(nullptr);
+    EXPECT_EQ(L"D:\\elsewhere\\", form->edtDir->Text());
 
     uitest::ClickAt(form->Handle(), 543 + 10, 241 + 122 + 8);  // "<<返回"
     uitest::Pump();

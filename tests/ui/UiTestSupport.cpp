@@ -2,22 +2,85 @@
 
 namespace uitest {
 
-bool g_Online = true;
-
-TMessageScript& Messages() {
-    static TMessageScript script;
-    return script;
+int TScriptedServices::ShowMessage(TMsgDlgKind kind, const std::wstring& text) {
+    Shown.push_back({kind, text});
+    const size_t index = Shown.size() - 1;
+    if (OnShown) OnShown(Shown.back());
+    return index < Answers.size() ? Answers[index] : mdrLeft;
 }
 
-int RecordingSink(int kind, const std::wstring& text) {
-    TMessageScript& script = Messages();
-    script.Shown.push_back({kind, text});
-    if (script.OnShown) script.OnShown(script.Shown.back());
-    const size_t index = script.Shown.size() - 1;
-    return index < script.Answers.size() ? script.Answers[index] : kMessageOk;
+int32_t TScriptedServices::DownloadFile(const std::wstring& url, const std::wstring& savePath,
+                                        const TDownloadProgressEvent& onProgress) {
+    Downloads.push_back({url, savePath});
+    if (!Runs.empty()) {
+        const TScriptedRun run = Runs.front();
+        Runs.erase(Runs.begin());
+        return PlayRun(run, onProgress);
+    }
+    return RealMainWindowServices().DownloadFile(url, savePath, [&](const THttpDownloadInfo& info, bool& cancel) {
+        if (OnRealNotice) OnRealNotice(info);
+        onProgress(info, cancel);
+    });
 }
 
-bool ScriptedProbe() { return g_Online; }
+int32_t TScriptedServices::PlayRun(const TScriptedRun& run, const TDownloadProgressEvent& onProgress) {
+    for (const TNotice& notice : run.Notices) {
+        if (notice.Before) notice.Before();
+        THttpDownloadInfo info;
+        info.State = notice.State;
+        info.Downloaded = notice.Downloaded;
+        info.Total = notice.Total;
+        info.Speed = notice.Speed;
+        info.SpeedText = notice.SpeedText;
+        info.RemainingText = notice.RemainingText;
+        info.Msg = notice.Msg;
+        bool cancel = false;
+        onProgress(info, cancel);
+        Seen.push_back({notice.State, cancel, Form->labProcess->Caption(), Form->imgProcessInner->Width(),
+                        Form->labSpeed->Caption()});
+        // As the client does: only a running transfer stops on the answer.
+        if (cancel && notice.State == dsProgress) return 1;
+    }
+    return run.Result;
+}
+
+namespace {
+
+std::vector<std::function<void()>>& PostedCalls() {
+    static std::vector<std::function<void()>> calls;
+    return calls;
+}
+
+LRESULT CALLBACK PostedCallProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_APP) return DefWindowProcW(window, msg, wParam, lParam);
+    std::function<void()> call = std::move(PostedCalls().at(static_cast<size_t>(wParam)));
+    call();
+    return 0;
+}
+
+HWND PostedCallWindow() {
+    static HWND window = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = PostedCallProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TallyvoTestPostedCall";
+        RegisterClassW(&windowClass);
+        return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+    }();
+    return window;
+}
+
+}  // namespace
+
+void PostCall(std::function<void()> call) {
+    PostedCalls().push_back(std::move(call));
+    PostMessageW(PostedCallWindow(), WM_APP, PostedCalls().size() - 1, 0);
+}
+
+void PostCloseClick(Tfrm_Main* form) {
+    PostCall([form] { form->btnCloseClick(nullptr); });
+}
 
 void Pump(int rounds) {
     for (int i = 0; i < rounds; ++i) {
@@ -91,12 +154,9 @@ TSysCommandSpy::TSysCommandSpy(gui::TForm& form) : form_(form), previous_(form.W
 
 TSysCommandSpy::~TSysCommandSpy() { form_.WindowProc = previous_; }
 
-Tfrm_Main* MakeMainWindow() {
-    Messages() = TMessageScript();
-    g_Online = true;
-    auto* form = gui::NewForm<Tfrm_Main>(&gui::Application);
-    form->MessageSink = RecordingSink;
-    form->OnlineProbe = ScriptedProbe;
+Tfrm_Main* MakeMainWindow(TScriptedServices& services) {
+    auto* form = gui::NewForm<Tfrm_Main>(&gui::Application, services);
+    services.Form = form;
     form->Show();
     Pump();
     return form;

@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for the launcher's window tests: a main window per test with its message sink and
-// online probe replaced, and mouse input delivered to whatever window lies under a point.
+// Helpers for the launcher's window tests: a main window per test with scripted services (online
+// probe, message dialog, transfer), calls run during the window's own message pump, and mouse
+// input delivered to whatever window lies under a point.
 #include "ui/f_Main.h"
 
 #include <windows.h>
@@ -12,24 +13,68 @@
 namespace uitest {
 
 struct TShownMessage {
-    int Kind;
+    TMsgDlgKind Kind;
     std::wstring Text;
 };
 
-// What the window said, and the answers it gets, in order (OK when the script runs out).
-struct TMessageScript {
-    std::vector<TShownMessage> Shown;
-    std::vector<int> Answers;
-    // Runs inside the sink before it answers, so a test can act while the "dialog" is up.
-    std::function<void(const TShownMessage&)> OnShown;
+// One notification of a scripted transfer; Before runs just ahead of it.
+struct TNotice {
+    TDownloadState State;
+    int64_t Downloaded = 0;
+    int64_t Total = 0;
+    int64_t Speed = 0;
+    std::string SpeedText{};
+    std::string RemainingText{};
+    std::wstring Msg{};
+    std::function<void()> Before{};
 };
 
-TMessageScript& Messages();
-int RecordingSink(int kind, const std::wstring& text);
+struct TScriptedRun {
+    std::vector<TNotice> Notices;
+    int32_t Result = 0;
+};
 
-// The online probe's answer.
-extern bool g_Online;
-bool ScriptedProbe();
+// What the window showed right after a notification, and its cancel answer.
+struct TSeen {
+    TDownloadState State;
+    bool Cancel;
+    std::wstring Caption;
+    int Bar;
+    std::wstring Speed;
+};
+
+struct TDownloadCall {
+    std::wstring Url;
+    std::wstring SavePath;
+};
+
+class TScriptedServices final : public IMainWindowServices {
+public:
+    bool IsOnline() override { return Online; }
+    int ShowMessage(TMsgDlgKind kind, const std::wstring& text) override;
+    // Plays the next scripted run; with none left the real client downloads, and OnRealNotice
+    // sees each of its notifications before the window does.
+    int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress) override;
+
+    bool Online = true;
+    std::vector<int> Answers;  // in order; OK once they run out
+    std::function<void(const TShownMessage&)> OnShown;
+    std::vector<TShownMessage> Shown;
+    std::vector<TScriptedRun> Runs;  // each download takes the first
+    std::function<void(const THttpDownloadInfo&)> OnRealNotice;
+    std::vector<TDownloadCall> Downloads;
+    std::vector<TSeen> Seen;
+    Tfrm_Main* Form = nullptr;
+
+private:
+    int32_t PlayRun(const TScriptedRun& run, const TDownloadProgressEvent& onProgress);
+};
+
+// Queues call to run when the thread's queue is next pumped, as a click would.
+void PostCall(std::function<void()> call);
+// A click on the close button, handled in the next pump (the button itself is hidden).
+void PostCloseClick(Tfrm_Main* form);
 
 void Pump(int rounds = 5);
 
@@ -61,8 +106,8 @@ private:
     std::vector<WPARAM> commands_;
 };
 
-// A fresh main window, shown, talking to the recording sink and the scripted probe.
-Tfrm_Main* MakeMainWindow();
+// A fresh main window on these services, shown.
+Tfrm_Main* MakeMainWindow(TScriptedServices& services);
 void FreeMainWindow(Tfrm_Main* form);
 
 }  // namespace uitest

@@ -84,6 +84,34 @@ expect_screen_pixel() {
 }
 click_screen() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; }
 
+# The darkest grey level (0-255) in a window region given as X Y WIDTH HEIGHT; 255 when blank white.
+region_darkest() {
+  import -window root miff:- 2>/dev/null |
+    convert - -crop "${3}x${4}+$((WINDOW_LEFT + $1))+$((WINDOW_TOP + $2))" +repage -colorspace Gray \
+      -format '%[fx:int(255*minima)]' info: 2>/dev/null
+}
+
+# --- The progress page ---
+
+# Text in the place of the speed and time left, right of the percentage on its line.
+speed_shown() { [ "$(region_darkest 360 264 220 14)" -lt 200 ]; }
+
+# --- The message dialog's question (title 确认信息), centred on the screen, OK left of Cancel ---
+QUESTION=确认信息
+question_opens() {
+  wait_for 20 "the question '$QUESTION'" window_named_shown "$QUESTION"
+  read -r Q_LEFT Q_TOP Q_WIDTH Q_HEIGHT <<<"$(window_geometry "$(window_id_named "$QUESTION")")"
+}
+question_ok() { click_screen $((Q_LEFT + Q_WIDTH - 124)) $((Q_TOP + Q_HEIGHT - 24)); }
+question_cancel() { click_screen $((Q_LEFT + Q_WIDTH - 49)) $((Q_TOP + Q_HEIGHT - 24)); }
+question_closes() { wait_for 10 "the question to close" window_named_gone "$QUESTION"; }
+
+# A close request from another program, as the task bar sends it: WM_CLOSE to the main window.
+close_from_outside() {
+  "$E2E_SRC/tools/wine-run.sh" "$E2E_BUILD/bin/close_window.exe" frm_Main >/dev/null 2>&1 ||
+    fail "close_window.exe found no main window to close"
+}
+
 # --- The mirror across an interruption ---
 
 # Restarts the mirror without a new modification time on the package: the fixture rewrites the

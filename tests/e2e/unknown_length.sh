@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# A mirror that announces no length: while the data flows the bar stays empty and the page shows
+# the amount received with the speed; the finished download shows 100 % with the full bar.
+source "$(dirname "$0")/lib/common.bash"
+rm -f "$E2E_NGINX/access.log"
+TALLYVO_UPLOADS_NO_LENGTH=1 mirror_start 300k
+exe=$(launcher_copy)
+wine_start "$exe"
+wait_for 40 "the main window at 428, 161" main_window_shown
+expect_pixel 306 311 148EED "download button blue" 60
+click_at 306 311
+
+temp=$saved.tmp
+temp_holds_some() { [ -f "$temp" ] && [ "$(stat -c %s "$temp")" -gt 300000 ]; }
+wait_for 20 "more than 300000 bytes in $temp" temp_holds_some
+wait_for 20 "the speed beside the amount received" speed_shown
+shot progress_unknown_length
+pixel_near 40 294 009FD9 40 && fail "the bar grew although the mirror announced no length"
+wait_for 40 "a byte-identical package at $saved" package_complete
+expect_pixel 500 294 009FD9 "the progress bar full at the end" 40
+expect_pixel 306 346 148EED "the install picture" 80
+shot done_unknown_length
+package_gets | grep -q '^- 200 [0-9]* 127\.0\.0\.1$' ||
+  fail "no whole-file GET of the package from the Telecom host: $(package_gets | tr '\n' ';')"
+echo "unknown_length: passed"

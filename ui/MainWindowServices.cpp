@@ -1,0 +1,29 @@
+#include "ui/MainWindowServices.h"
+
+#include <wininet.h>
+
+namespace {
+
+class TRealMainWindowServices final : public IMainWindowServices {
+public:
+    bool IsOnline() override {
+        DWORD kinds = 0;
+        return InternetGetConnectedState(&kinds, 0) != FALSE;
+    }
+
+    int ShowMessage(TMsgDlgKind kind, const std::wstring& text) override {
+        return ShowMsgDlg(kind, text, std::wstring(), false, std::wstring());
+    }
+
+    int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress) override {
+        return GetHttpClient()->DownloadFile(url, savePath, onProgress, 0, nullptr);
+    }
+};
+
+}  // namespace
+
+IMainWindowServices& RealMainWindowServices() {
+    static TRealMainWindowServices services;
+    return services;
+}

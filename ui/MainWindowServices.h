@@ -1,0 +1,26 @@
+#pragma once
+// What the main window needs from outside its own controls: the online probe, the way a notice
+// or question reaches the user, and the transfer of the package. The window takes them at
+// construction; the real ones are the default.
+#include "dialogs/f_MsgDlgBox.h"
+#include "net/HttpClientIntf.h"
+
+#include <cstdint>
+#include <string>
+
+class IMainWindowServices {
+public:
+    // Whether the system reports an internet connection.
+    virtual bool IsOnline() = 0;
+    // Shows the text with the message dialog's kind and returns the dialog's answer.
+    virtual int ShowMessage(TMsgDlgKind kind, const std::wstring& text) = 0;
+    // Downloads url into savePath: -1 failed, 0 done, 1 cancelled through onProgress.
+    virtual int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
+                                 const TDownloadProgressEvent& onProgress) = 0;
+
+protected:
+    ~IMainWindowServices() = default;
+};
+
+// WinInet's connected state, the skinned message dialog and the shared HTTP client.
+IMainWindowServices& RealMainWindowServices();
