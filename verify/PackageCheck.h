@@ -1,0 +1,21 @@
+#pragma once
+// Decides whether a downloaded installer package carries the pinned publisher's valid Authenticode signature.
+#include <windows.h>
+
+#include <string>
+
+struct TPackageCheck {
+    bool Passed = false;
+    std::wstring Reason;  // short log text of why it failed; empty when it passed
+    std::wstring Signer;  // common name of the signing certificate, when the signature names one
+};
+
+// A package passes when its signature matches its bytes, the signer's certificate chains to a
+// trusted root for code signing and is in its validity period, and the signer's common name is
+// exactly `publisher` (an empty publisher passes nothing). No UI, no network (revocation is not
+// checked), no shared state: callable from any thread.
+TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publisher);
+
+// The same check on the bytes behind `file` (opened with read access; the caller keeps it), so
+// that the file checked is the file started while the caller denies others writing and deleting.
+TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wstring& publisher);
