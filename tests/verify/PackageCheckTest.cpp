@@ -39,6 +39,11 @@ std::wstring SamplePath(const wchar_t* sample) {
     return testenv::UnixToWindowsPath(std::wstring(TALLYVO_TEST_SAMPLES) + L"/" + sample + L".exe");
 }
 
+TFileHandle OpenDenyingWriteAndDelete(const std::wstring& path) {
+    return TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 void ExpectVerdict(const TPackageCheck& check, const TSampleCase& expected) {
     EXPECT_EQ(check.Passed, expected.passed);
     EXPECT_EQ(check.Reason, expected.reason);
@@ -53,13 +58,32 @@ TEST(CheckPackage, OnlyTheGenuinePackageOfThePinnedPublisherPasses) {
     for (const TSampleCase& c : kSampleCases) {
         SCOPED_TRACE(testing::Message() << c.sample << L" pinned to '" << c.publisher << L"'");
         const std::wstring path = SamplePath(c.sample);
-        const TFileHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        const TFileHandle held = OpenDenyingWriteAndDelete(path);
         TPackageCheck throughHandle;
         std::thread worker([&] { throughHandle = CheckPackage(path, held.Get(), c.publisher); });
         const TPackageCheck byPath = CheckPackage(path, c.publisher);
         worker.join();
         ExpectVerdict(byPath, c);
         ExpectVerdict(throughHandle, c);
+    }
+}
+
+// What gets started is the file behind the handle, so its bytes are judged, whatever the path
+// names (the path only tells the check what kind of file it is).
+TEST(CheckPackage, ThroughAHandleTheHeldBytesAreJudged) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* held;
+        bool passed;
+    } cases[] = {
+        {L"tampered", L"genuine", true},
+        {L"genuine", L"tampered", false},
+        {L"genuine", L"unsigned", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.held << L" held, path of " << c.path);
+        const TFileHandle held = OpenDenyingWriteAndDelete(SamplePath(c.held));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(CheckPackage(SamplePath(c.path), held.Get(), kTestPublisher).Passed, c.passed);
     }
 }
