@@ -2,6 +2,7 @@
 #include "verify/PackageCheck.h"
 
 #include "net/public/WinHandles.h"
+#include "verify/CryptHandles.h"
 #include "verify/SignerChain.h"
 
 #include <softpub.h>
@@ -123,4 +124,9 @@ TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publish
     if (!file)
         return Failed(kUnreadable);
     return CheckPackage(path, file.Get(), publisher);
+}
+
+void PreparePackageCheck() {
+    const TCertStore roots(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                         CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_READONLY_FLAG, L"Root"));
 }

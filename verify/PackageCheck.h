@@ -19,3 +19,7 @@ TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publish
 // The same check on the bytes behind `file` (opened with read access; the caller keeps it), so
 // that the file checked is the file started while the caller denies others writing and deleting.
 TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wstring& publisher);
+
+// Opens the trusted roots ahead of the first check, so that a caller can pay for it while the
+// download runs (under Wine the first use imports the host's roots, 0.1 to 0.3 s). Any thread.
+void PreparePackageCheck();

@@ -1,26 +1,13 @@
 // Builds a signer's chain for code signing and judges it with the Authenticode chain policy.
 #include "verify/SignerChain.h"
 
-#include "net/public/WinHandles.h"
+#include "verify/CryptHandles.h"
 
 namespace {
 
 const wchar_t kNotTrusted[] = L"证书不受信任";
 const wchar_t kExpired[] = L"证书已过期";
 const wchar_t kNotCodeSigning[] = L"不是代码签名证书";
-
-struct TCertStoreTraits {
-    using Handle = HCERTSTORE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { CertCloseStore(h, 0); }
-};
-struct TCertChainTraits {
-    using Handle = PCCERT_CHAIN_CONTEXT;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { CertFreeCertificateChain(h); }
-};
-using TCertStore = TScopedHandle<TCertStoreTraits>;
-using TCertChain = TScopedHandle<TCertChainTraits>;
 
 TCertStore SignatureCertificates(HCRYPTMSG signature) {
     if (!signature)
