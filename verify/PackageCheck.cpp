@@ -49,6 +49,9 @@ public:
         CRYPT_PROVIDER_CERT* cert = signer ? WTHelperGetProvCertFromChain(signer, 0) : nullptr;
         return cert ? cert->pCert : nullptr;
     }
+    // Now, or the time of a timestamp that Windows verified on the signature: a certificate
+    // expired since then still signed the package while it was valid.
+    FILETIME VerifiedAsOf() const { return Signer()->sftVerifyAsOf; }
     HCRYPTMSG SignatureMessage() const {
         CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data_.hWVTStateData);
         return provider ? provider->hMsg : nullptr;
@@ -105,7 +108,7 @@ TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wst
     if (!leaf)
         return Failed(kInvalidSignature);
     std::wstring signer = CommonName(leaf);
-    const std::wstring chainFault = CheckSignerChain(leaf, trust.SignatureMessage());
+    const std::wstring chainFault = CheckSignerChain(leaf, trust.SignatureMessage(), trust.VerifiedAsOf());
     if (!chainFault.empty())
         return Failed(chainFault, std::move(signer));
     if (publisher.empty() || signer != publisher) {

@@ -1,5 +1,5 @@
 #pragma once
-// Decides whether a downloaded installer package carries the pinned publisher's valid Authenticode signature.
+// Whether a downloaded installer package carries the pinned publisher's valid Authenticode signature.
 #include <windows.h>
 
 #include <string>
@@ -11,7 +11,8 @@ struct TPackageCheck {
 };
 
 // A package passes when its signature matches its bytes, the signer's certificate chains to a
-// trusted root for code signing and is in its validity period, and the signer's common name is
+// trusted root for code signing and is in its validity period (now, or when a timestamp that
+// Windows verified says it signed), and the signer's common name is
 // exactly `publisher` (an empty publisher passes nothing). No UI, no network (revocation is not
 // checked), no shared state: callable from any thread.
 TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publisher);

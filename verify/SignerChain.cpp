@@ -15,9 +15,9 @@ TCertStore SignatureCertificates(HCRYPTMSG signature) {
     return TCertStore(CertOpenStore(CERT_STORE_PROV_MSG, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, 0, signature));
 }
 
-// Built for now, from the local stores and `extra` only: no revocation check, no download of
-// missing issuers.
-TCertChain CodeSigningChain(PCCERT_CONTEXT leaf, HCERTSTORE extra) {
+// Built from the local stores and `extra` only: no revocation check, no download of missing
+// issuers.
+TCertChain CodeSigningChain(PCCERT_CONTEXT leaf, HCERTSTORE extra, FILETIME asOf) {
     LPSTR usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_CODE_SIGNING)};
     CERT_CHAIN_PARA para = {};
     para.cbSize = sizeof(para);
@@ -25,7 +25,7 @@ TCertChain CodeSigningChain(PCCERT_CONTEXT leaf, HCERTSTORE extra) {
     para.RequestedUsage.Usage.cUsageIdentifier = 1;
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!CertGetCertificateChain(nullptr, leaf, nullptr, extra, &para, CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL,
+    if (!CertGetCertificateChain(nullptr, leaf, &asOf, extra, &para, CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL,
                                  nullptr, &chain))
         return TCertChain();
     return TCertChain(chain);
@@ -59,9 +59,9 @@ std::wstring CommonName(PCCERT_CONTEXT certificate) {
     return name;
 }
 
-std::wstring CheckSignerChain(PCCERT_CONTEXT signer, HCRYPTMSG signature) {
+std::wstring CheckSignerChain(PCCERT_CONTEXT signer, HCRYPTMSG signature, const FILETIME& asOf) {
     const TCertStore carried = SignatureCertificates(signature);
-    const TCertChain chain = CodeSigningChain(signer, carried.Get());
+    const TCertChain chain = CodeSigningChain(signer, carried.Get(), asOf);
     if (!chain)
         return kNotTrusted;
     if (chain.Get()->TrustStatus.dwErrorStatus != CERT_TRUST_NO_ERROR)
