@@ -391,7 +391,8 @@ if [ "$mode" = probes ]; then probe_self_test; exit; fi
 : >"$probe_lines"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 began=$SECONDS
-TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_SIZE=$size TALLYVO_UPLOADS_RATE=0 \
+TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$build/pki \
+  TALLYVO_PACKAGE_SIZE=$size TALLYVO_UPLOADS_RATE=0 \
   "$src/tests/support/nginx-fixture.sh" start "$mirror" "$port" $((port + 1)) >/dev/null ||
   fail "the mirror did not start on port $port (is a test run of $build using it?)"
 

@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Benchmarks of a build folder: tools/bench.sh <build folder>   (what `make bench` runs)
+# Benchmarks of a build folder: tools/bench.sh <build folder> [parts]   (what `make bench` runs)
+# parts: any of "transfer verify launcher" (default all three).
 #
 # transfer: one file from a private local nginx, three ways taking turns each round: the engine's
 # DownloadFile (bench_transfer.exe engine), a bare WinInet read loop (bench_transfer.exe bare),
 # and native curl. Every measured download runs in a process of its own, so each peak working set
 # belongs to one way. Sizes and rounds: BENCH_SIZES_MIB (default "64 512"), BENCH_ROUNDS (5).
+#
+# verify: the package check (bench_verify.exe: the first CheckPackage in a process, cold or after
+# PreparePackageCheck, and the one after it) on a package signed by the test publisher,
+# BENCH_VERIFY_MIB (200) in size, taking turns with sha256sum of the same file; medians of
+# BENCH_ROUNDS.
 set -euo pipefail
 build=${1:-build}
 build=$(cd "$build" && pwd)
+parts=" ${2:-transfer verify launcher} "
+wanted() { [[ $parts == *" $1 "* ]]; }
 tools=$(cd "$(dirname "$0")" && pwd)
 rounds=${BENCH_ROUNDS:-5}
 sizes=${BENCH_SIZES_MIB:-64 512}
@@ -129,27 +137,76 @@ summarise() {
     }' "$results"
 }
 
-load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-port=$(start_nginx)
-base=http://127.0.0.1:$port
-for size in $sizes; do
-  head -c $((size * 1048576)) /dev/urandom >"$www/file$size.bin"
-  ways=(engine bare curl)
+if wanted transfer; then
+  load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+  port=$(start_nginx)
+  base=http://127.0.0.1:$port
+  for size in $sizes; do
+    head -c $((size * 1048576)) /dev/urandom >"$www/file$size.bin"
+    ways=(engine bare curl)
+    for round in $(seq "$rounds"); do
+      # Each round starts with the next way, so that no way always runs on a warm or cold cache.
+      for i in 0 1 2; do
+        way=${ways[$(((round + i) % 3))]}
+        case $way in
+          curl) run_curl "$size" "$base/file$size.bin" ;;
+          *) run_wine_way "$way" "$size" "$base/file$size.bin" ;;
+        esac
+      done
+    done
+    rm -f "$www/file$size.bin"
+  done
+
+  echo "transfer benchmark (raw figures: $results)"
+  echo "CPU of the Wine ways is the process's own (GetProcessTimes); wineserver's share is not in it."
+  echo "load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores); figures are noise above ~1"
+  for size in $sizes; do summarise "$size"; done
+fi
+
+# The package check against sha256sum of the same file, both reading it from the page cache.
+verify_bench() {
+  local mib=${BENCH_VERIFY_MIB:-200} stub=$build/bin/stub_installer.exe package=$work/verify-package.exe
+  local lines=$work/verify-results.txt ways=(sha256sum cold prepared) load_before round i way line
+  { cat "$stub"; head -c $((mib * 1048576 - $(stat -c %s "$stub"))) /dev/urandom; } >"$work/verify-unsigned.bin"
+  "$tools/make-test-pki.sh" sign "$build/pki" "$work/verify-unsigned.bin" "$package"
+  rm -f "$work/verify-unsigned.bin"
+  : >"$lines"
+  load_before=$(cut -d' ' -f1-3 /proc/loadavg)
   for round in $(seq "$rounds"); do
-    # Each round starts with the next way, so that no way always runs on a warm or cold cache.
+    # Each round starts with the next way, so that none always meets the colder cache.
     for i in 0 1 2; do
       way=${ways[$(((round + i) % 3))]}
-      case $way in
-        curl) run_curl "$size" "$base/file$size.bin" ;;
-        *) run_wine_way "$way" "$size" "$base/file$size.bin" ;;
-      esac
+      if [ "$way" = sha256sum ]; then
+        /usr/bin/time -f "sha256sum %e %U %S" sha256sum "$package" 2>>"$lines" >/dev/null
+      else
+        line=$("$tools/wine-run.sh" "$build/bin/bench_verify.exe" "$(winpath "$package")" "Tallyvo Test Publisher" \
+          $([ "$way" = prepared ] && echo prepared) | tr -d '\r') ||
+          { echo "bench: the check failed on the signed package: $line" >&2; exit 1; }
+        echo "$way $line" >>"$lines"
+      fi
     done
   done
-  rm -f "$www/file$size.bin"
-done
-
-echo "transfer benchmark (raw figures: $results)"
-echo "CPU of the Wine ways is the process's own (GetProcessTimes); wineserver's share is not in it."
-echo "load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores); figures are noise above ~1"
-for size in $sizes; do summarise "$size"; done
-"$tools/bench-launcher.sh" "$build"
+  rm -f "$package"
+  awk -v mib="$mib" -v rounds="$rounds" '
+    function med(v, m,    i, j, x) {
+      for (i = 2; i <= m; i++) { x = v[i]; for (j = i - 1; j >= 1 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
+      return (m % 2) ? v[(m + 1) / 2] : (v[m / 2] + v[m / 2 + 1]) / 2
+    }
+    $1 == "sha256sum" { s[++ns] = $2; sc[ns] = $3 + $4 }
+    $1 == "cold" || $1 == "prepared" {
+      for (i = 2; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+      if ($1 == "cold") { cold[++nc] = f["first"]; second[nc] = f["second"]; cpu[nc] = f["cpu"] }
+      else { prep[++np] = f["prepare"]; warm[np] = f["first"] }
+    }
+    END {
+      sha = med(s, ns); a = med(cold, nc); b = med(warm, np); c = med(second, nc)
+      printf "\npackage check, %s MiB signed package, median of %s rounds (seconds)\n", mib, rounds
+      printf "  sha256sum                  %7.3f   (CPU %.3f)\n", sha, med(sc, ns)
+      printf "  first check in a process   %7.3f   %.2f x sha256sum (goal <= 1.5)\n", a, a / sha
+      printf "  first after preparing      %7.3f   %.2f x sha256sum (preparing took %.3f)\n", b, b / sha, med(prep, np)
+      printf "  second check               %7.3f   %.2f x sha256sum (CPU %.3f)\n", c, c / sha, med(cpu, nc)
+    }' "$lines"
+  echo "  load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores); raw lines: $lines"
+}
+wanted verify && verify_bench
+if wanted launcher; then "$tools/bench-launcher.sh" "$build"; fi

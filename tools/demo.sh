@@ -43,7 +43,8 @@ cleanup() {
 [ -n "$interactive" ] || ensure_display
 trap cleanup EXIT
 
-TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_SIZE=$package_size TALLYVO_UPLOADS_RATE=$rate \
+TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$build/pki \
+  TALLYVO_PACKAGE_SIZE=$package_size TALLYVO_UPLOADS_RATE=$rate \
   "$src/tests/support/nginx-fixture.sh" start "$demo/mirror" "$port" $((port + 1)) ||
   fail "the local mirror did not start on port $port (is a test run using it?)"
 mirror_package=$demo/mirror/www/uploads/$package

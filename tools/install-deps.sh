@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev
-          wine64 xvfb xdotool imagemagick fonts-wqy-microhei nginx curl openssl xauth locales)
+          wine64 xvfb xdotool imagemagick fonts-wqy-microhei nginx curl openssl osslsigncode xauth locales)
 
 missing=()
 for p in "${packages[@]}"; do

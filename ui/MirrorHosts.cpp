@@ -6,13 +6,16 @@
 #ifndef TALLYVO_SECONDARY_HOST
 #error TALLYVO_SECONDARY_HOST must name the secondary mirror as a wide string literal "host[:port]"
 #endif
+#ifndef TALLYVO_MIRROR_SCHEME
+#error TALLYVO_MIRROR_SCHEME must name the scheme of the mirrors as a wide string literal, L"http" or L"https"
+#endif
 
 const wchar_t kPackageFileName[] = L"Tallyvo（Norvik）（完整安装包）.exe";
 
 namespace {
 
 std::wstring PackageUrlOn(const wchar_t* host) {
-    return std::wstring(L"http://") + host + L"/uploads/" + kPackageFileName;
+    return std::wstring(TALLYVO_MIRROR_SCHEME) + L"://" + host + L"/uploads/" + kPackageFileName;
 }
 
 }  // namespace

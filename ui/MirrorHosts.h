@@ -1,11 +1,13 @@
 #pragma once
-// The two fixed addresses of the installer package. The hosts are compiled in (the product's
-// from the build's cache, the local twin's from the test mirror); nothing is read at run time.
+// The two fixed addresses of the installer package. Scheme and hosts are compiled in (the
+// product's from the build's cache, the local twin's from the test mirror); nothing is read at
+// run time.
 #include <string>
 
 // The package's name as the mirrors store it, full-width brackets and all, not percent-encoded.
 extern const wchar_t kPackageFileName[];
 
-// "http://" + host + "/uploads/" + package name, for the Telecom line and the Unicom line.
+// Scheme + "://" + host + "/uploads/" + package name, for the Telecom line and the Unicom line;
+// the failure prompt's browser address is the first.
 const std::wstring& PrimaryDownloadUrl();
 const std::wstring& SecondaryDownloadUrl();

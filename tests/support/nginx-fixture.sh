@@ -31,13 +31,30 @@ make_file "$dir/www/small.bin" 1000
 make_file "$dir/www/medium.bin" $((4 * 1024 * 1024))
 package_name='Tallyvo（Norvik）（完整安装包）.exe'
 package_size=${TALLYVO_PACKAGE_SIZE:-$((3 * 1024 * 1024))}
+# With TALLYVO_PACKAGE_PKI (a build's tools/make-test-pki.sh folder) the package is signed by the
+# genuine test publisher after padding; the signature counts into its size.
+sign_package() { "$(dirname "$0")/../../tools/make-test-pki.sh" sign "$TALLYVO_PACKAGE_PKI" "$1" "$2"; }
 if [ -n "${TALLYVO_STUB_INSTALLER:-}" ]; then
+  part=$dir/www/uploads/$package_name.part
+  signature_size=0
+  if [ -n "${TALLYVO_PACKAGE_PKI:-}" ]; then
+    # What signing adds to an image whose length is a multiple of 8, as the padded package's is.
+    { cat "$TALLYVO_STUB_INSTALLER"; head -c $(( (8 - $(stat -c %s "$TALLYVO_STUB_INSTALLER") % 8) % 8 )) /dev/zero; } >"$part"
+    sign_package "$part" "$part.signed"
+    signature_size=$(( $(stat -c %s "$part.signed") - $(stat -c %s "$part") ))
+  fi
   # The image still runs with bytes appended after it; the padding is the same on every run.
   { cat "$TALLYVO_STUB_INSTALLER"
     openssl enc -aes-128-ctr -nosalt -K 0f0e0d0c0b0a09080706050403020100 -iv 0 </dev/zero 2>/dev/null |
-      head -c $((package_size - $(stat -c %s "$TALLYVO_STUB_INSTALLER"))) || true
-  } >"$dir/www/uploads/$package_name.part"
-  mv -f "$dir/www/uploads/$package_name.part" "$dir/www/uploads/$package_name"
+      head -c $((package_size - signature_size - $(stat -c %s "$TALLYVO_STUB_INSTALLER"))) || true
+  } >"$part"
+  if [ -n "${TALLYVO_PACKAGE_PKI:-}" ]; then
+    sign_package "$part" "$part.signed"
+    mv -f "$part.signed" "$part"
+  fi
+  [ "$(stat -c %s "$part")" -eq "$package_size" ] ||
+    { echo "the sample package has $(stat -c %s "$part") bytes, not $package_size" >&2; exit 1; }
+  mv -f "$part" "$dir/www/uploads/$package_name"
 fi
 uploads_rate=${TALLYVO_UPLOADS_RATE:-0}
 # The SSI filter cannot know the length of what it passes on, so nginx drops Content-Length.

@@ -35,7 +35,7 @@ trap cleanup EXIT
 
 # The mirror with the sample package; an optional rate (bytes/s, 0 = unlimited) for /uploads/.
 mirror_start() {
-  TALLYVO_STUB_INSTALLER=$E2E_BUILD/bin/stub_installer.exe TALLYVO_UPLOADS_RATE=${1:-0} \
+  TALLYVO_STUB_INSTALLER=$E2E_BUILD/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$E2E_BUILD/pki TALLYVO_UPLOADS_RATE=${1:-0} \
     "$E2E_SRC/tests/support/nginx-fixture.sh" start "$E2E_NGINX" "$E2E_PORT" "$E2E_TLS_PORT"
 }
 mirror_stop() { "$E2E_SRC/tests/support/nginx-fixture.sh" stop "$E2E_NGINX"; }

@@ -1,0 +1,89 @@
+// The package check on the samples the build signs with its test PKI (tools/make-test-pki.sh).
+#include "verify/PackageCheck.h"
+
+#include "net/public/WinHandles.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+const wchar_t kTestPublisher[] = L"Tallyvo Test Publisher";
+
+struct TSampleCase {
+    const wchar_t* sample;     // file name under the build's pki/signed/, without ".exe"
+    const wchar_t* publisher;  // the pin
+    bool passed;
+    const wchar_t* reason;
+    const wchar_t* signer;
+};
+
+const TSampleCase kSampleCases[] = {
+    {L"genuine", kTestPublisher, true, L"", kTestPublisher},
+    {L"genuine", L"Tallyvo Test Publisher ", false, L"发布者不符：Tallyvo Test Publisher", kTestPublisher},
+    {L"genuine", L"tallyvo test publisher", false, L"发布者不符：Tallyvo Test Publisher", kTestPublisher},
+    {L"genuine", L"", false, L"发布者不符：Tallyvo Test Publisher", kTestPublisher},
+    {L"tampered", kTestPublisher, false, L"签名后被修改", L""},
+    {L"unsigned", kTestPublisher, false, L"未签名", L""},
+    {L"other-publisher", kTestPublisher, false, L"发布者不符：Tallyvo Other Publisher", L"Tallyvo Other Publisher"},
+    {L"expired", kTestPublisher, false, L"证书已过期", kTestPublisher},
+    {L"not-code-signing", kTestPublisher, false, L"不是代码签名证书", kTestPublisher},
+    {L"untrusted-root", kTestPublisher, false, L"证书不受信任", kTestPublisher},
+    {L"unknown-issuer", kTestPublisher, false, L"证书不受信任", kTestPublisher},
+    {L"missing", kTestPublisher, false, L"无法读取安装包", L""},
+};
+
+std::wstring SamplePath(const wchar_t* sample) {
+    return testenv::UnixToWindowsPath(std::wstring(TALLYVO_TEST_SAMPLES) + L"/" + sample + L".exe");
+}
+
+TFileHandle OpenDenyingWriteAndDelete(const std::wstring& path) {
+    return TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void ExpectVerdict(const TPackageCheck& check, const TSampleCase& expected) {
+    EXPECT_EQ(check.Passed, expected.passed);
+    EXPECT_EQ(check.Reason, expected.reason);
+    EXPECT_EQ(check.Signer, expected.signer);
+}
+
+}  // namespace
+
+// Each sample is checked twice at once: by path on this thread, and through a handle that
+// denies writing and deleting (as a caller holds it while starting the package) on a worker.
+TEST(CheckPackage, OnlyTheGenuinePackageOfThePinnedPublisherPasses) {
+    for (const TSampleCase& c : kSampleCases) {
+        SCOPED_TRACE(testing::Message() << c.sample << L" pinned to '" << c.publisher << L"'");
+        const std::wstring path = SamplePath(c.sample);
+        const TFileHandle held = OpenDenyingWriteAndDelete(path);
+        TPackageCheck throughHandle;
+        std::thread worker([&] { throughHandle = CheckPackage(path, held.Get(), c.publisher); });
+        const TPackageCheck byPath = CheckPackage(path, c.publisher);
+        worker.join();
+        ExpectVerdict(byPath, c);
+        ExpectVerdict(throughHandle, c);
+    }
+}
+
+// What gets started is the file behind the handle, so its bytes are judged, whatever the path
+// names (the path only tells the check what kind of file it is).
+TEST(CheckPackage, ThroughAHandleTheHeldBytesAreJudged) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* held;
+        bool passed;
+    } cases[] = {
+        {L"tampered", L"genuine", true},
+        {L"genuine", L"tampered", false},
+        {L"genuine", L"unsigned", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.held << L" held, path of " << c.path);
+        const TFileHandle held = OpenDenyingWriteAndDelete(SamplePath(c.held));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(CheckPackage(SamplePath(c.path), held.Get(), kTestPublisher).Passed, c.passed);
+    }
+}
