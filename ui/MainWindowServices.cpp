@@ -1,5 +1,7 @@
 #include "ui/MainWindowServices.h"
 
+#include "verify/Publisher.h"
+
 #include <wininet.h>
 
 namespace {
@@ -18,6 +20,12 @@ public:
     int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
                          const TDownloadProgressEvent& onProgress) override {
         return GetHttpClient()->DownloadFile(url, savePath, onProgress, 0, nullptr);
+    }
+
+    bool ChecksPackages() override { return !RequiredPublisher().empty(); }
+
+    TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override {
+        return ::CheckPackage(path, file, RequiredPublisher());
     }
 };
 

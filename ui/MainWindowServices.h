@@ -1,9 +1,10 @@
 #pragma once
 // What the main window needs from outside its own controls: the online probe, the way a notice
-// or question reaches the user, and the transfer of the package. The window takes them at
-// construction; the real ones are the default.
+// or question reaches the user, the transfer of the package and its signature check. The window
+// takes them at construction; the real ones are the default.
 #include "dialogs/f_MsgDlgBox.h"
 #include "net/HttpClientIntf.h"
+#include "verify/PackageCheck.h"
 
 #include <cstdint>
 #include <string>
@@ -17,10 +18,16 @@ public:
     // Downloads url into savePath: -1 failed, 0 done, 1 cancelled through onProgress.
     virtual int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
                                  const TDownloadProgressEvent& onProgress) = 0;
+    // Whether this build checks the package before starting it (false: started as downloaded).
+    virtual bool ChecksPackages() = 0;
+    // Checks the package through file, held open by the caller, against the pinned publisher.
+    // Called on a worker thread.
+    virtual TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) = 0;
 
 protected:
     ~IMainWindowServices() = default;
 };
 
-// WinInet's connected state, the skinned message dialog and the shared HTTP client.
+// WinInet's connected state, the skinned message dialog, the shared HTTP client and the
+// publisher this executable pins.
 IMainWindowServices& RealMainWindowServices();

@@ -118,6 +118,7 @@ void Tfrm_Main::FormShow(gui::TObject*) {
 }
 
 void Tfrm_Main::FormClose(gui::TObject*, gui::TCloseAction& action) {
+    if (FCheckingPackage) EndProcess();
     // A close from outside (task bar, Alt+F4) during a run is the close button's request: the
     // run stops and asks, rather than the window vanishing once the transfer ends.
     if (!_DownloadUnderWay()) return;
@@ -133,6 +134,7 @@ void Tfrm_Main::imgTopMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftSta
 void Tfrm_Main::btnSmallClick(gui::TObject*) { gui::Application.Minimize(); }
 
 void Tfrm_Main::btnCloseClick(gui::TObject*) {
+    if (FCheckingPackage) EndProcess();
     // During a run the download is on the stack below this handler (the progress handler pumps
     // messages): only ask it to stop; the run then asks whether to close.
     if (_DownloadUnderWay()) {

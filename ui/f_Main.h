@@ -83,6 +83,9 @@ private:
     TRunEnd _ActOnDone();
     TRunEnd _ActOnFailure();
     TRunEnd _ActOnCancel();
+    bool _PackagePassesCheck();
+    TPackageCheck _CheckPackageWhilePumping(HANDLE file);
+    void _RejectPackage(const std::wstring& reason);
     bool _DownloadUnderWay();
     void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);
     void SetDownloadPos(int64_t pos);
@@ -103,6 +106,9 @@ private:
     bool FCancelRequested = false;
     bool FDownloadDone = false;
     bool FDownloadFailed = false;
+    // The package check runs on a worker while the window pumps: a close then ends the program
+    // rather than unwinding a window that the check's caller still uses.
+    bool FCheckingPackage = false;
     int64_t FDownloadPos = 0;
     // 0 while the mirror has announced no length.
     int64_t FDownloadTotal = 0;

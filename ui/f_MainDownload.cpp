@@ -1,11 +1,12 @@
 // The download run of the main window: the checks before it, the progress display, what each
-// outcome leads to, and the installer launch.
+// outcome leads to, the package's signature check and the installer launch.
 #include "ui/f_Main.h"
 
 #include "app/f_GlobalVar.h"
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
 #include "gui/SysUtils.h"
+#include "net/public/WinHandles.h"
 #include "ui/DownloadFigures.h"
 #include "ui/MirrorHosts.h"
 #include "ui/f_Info.h"
@@ -13,6 +14,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -28,7 +31,9 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void LogDownloadFault(const wchar_t* prefix, const std::wstring& msg) {
+constexpr DWORD kPumpSliceMs = 30;
+
+void LogRunLine(const wchar_t* prefix, const std::wstring& msg) {
     if (!g_Logger) return;
     // A log that cannot be written must not end the download it reports on.
     try {
@@ -36,6 +41,12 @@ void LogDownloadFault(const wchar_t* prefix, const std::wstring& msg) {
     } catch (const std::exception&) {
         OutputDebugStringW(L"Tallyvo: the download log line could not be written\n");
     }
+}
+
+// Read sharing only: nothing can rewrite or remove the checked bytes until the shell started them.
+TFileHandle OpenPackageForLaunch(const std::wstring& path) {
+    return TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 }  // namespace
@@ -114,13 +125,59 @@ bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
-    FDownloadDone = true;
     // Done is whole, also for a file that was already whole and so came without a notification,
     // and for a mirror that never announced a length.
     if (FDownloadTotal <= 0) FDownloadTotal = std::max<int64_t>(FDownloadPos, 1);
     SetDownloadPos(FDownloadTotal);
+    if (!_PackagePassesCheck()) return _ActOnFailure();
+    _RedrawProgress();
+    FDownloadDone = true;
     btnInstall->SetVisible(true);
     return TRunEnd::Ended;
+}
+
+// Bytes that are not the publisher's package count as a failed download: deleted, and the
+// failure prompt offers to fetch them again.
+bool Tfrm_Main::_PackagePassesCheck() {
+    if (!FServices.ChecksPackages()) return true;
+    labProcess->SetCaption(L"正在校验安装包…");
+    labSpeed->SetCaption(std::wstring());
+    TFileHandle package = OpenPackageForLaunch(FSaveFile);
+    const TPackageCheck check = _CheckPackageWhilePumping(package.Get());
+    package.Reset();
+    if (check.Passed) {
+        LogRunLine(L"安装包校验通过：", check.Signer);
+        return true;
+    }
+    _RejectPackage(check.Reason);
+    return false;
+}
+
+// On a worker, so that the window keeps painting and moving while a large package is hashed.
+TPackageCheck Tfrm_Main::_CheckPackageWhilePumping(HANDLE file) {
+    TPackageCheck check;
+    std::atomic<bool> done{false};
+    FCheckingPackage = true;
+    std::thread worker([&] {
+        try {
+            check = FServices.CheckPackage(FSaveFile, file);
+        } catch (const std::exception&) {
+            check = TPackageCheck();
+        }
+        done = true;
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPumpSliceMs, QS_ALLINPUT);
+        gui::Application.ProcessMessages();
+    }
+    worker.join();
+    FCheckingPackage = false;
+    return check;
+}
+
+void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
+    LogRunLine(L"安装包校验失败：", reason);
+    DeleteFileW(FSaveFile.c_str());
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
@@ -169,11 +226,11 @@ void Tfrm_Main::DownloadProgress(const THttpDownloadInfo& info, bool& cancel) {
             cancel = FCancelRequested;
             break;
         case dsFail:
-            LogDownloadFault(L"下载失败dsFail： ", info.Msg);
+            LogRunLine(L"下载失败dsFail： ", info.Msg);
             gui::Application.ProcessMessages();
             break;
         case dsError:
-            LogDownloadFault(L"下载失败dsError: ", info.Msg);
+            LogRunLine(L"下载失败dsError: ", info.Msg);
             gui::Application.ProcessMessages();
             break;
         default:
@@ -216,6 +273,22 @@ bool Tfrm_Main::IsNetworkOnline() { return FServices.IsOnline(); }
 int Tfrm_Main::_Say(TMsgDlgKind kind, const std::wstring& text) { return FServices.ShowMessage(kind, text); }
 
 void Tfrm_Main::btnInstallClick(gui::TObject*) {
+    if (FCheckingPackage) return;
+    // Checked again as it is started: the file may have been replaced since the download.
+    TFileHandle package;
+    if (FServices.ChecksPackages()) {
+        package = OpenPackageForLaunch(FSaveFile);
+        const TPackageCheck check = _CheckPackageWhilePumping(package.Get());
+        if (!check.Passed) {
+            package.Reset();
+            _RejectPackage(check.Reason);
+            _Say(mdkInfo, L"安装包校验失败，请重新下载。");
+            ResetDownloadState();
+            btnInstall->SetVisible(false);
+            PC->SetActivePage(TS1);
+            return;
+        }
+    }
     const auto started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(gui::Application.Handle(), nullptr, FSaveFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (started <= 32) {

@@ -162,6 +162,44 @@ TEST_F(DownloadRun, ACloseFromOutsideDuringTheTransferAsksLikeTheCloseButton) {
     EXPECT_TRUE(form->btnInstall->Visible());
 }
 
+// The package is checked after the transfer and again at the install click, each time held open
+// so that nothing else can write it; a package that fails either check is deleted.
+TEST_F(DownloadRun, OnlyAPackageThatPassesBothChecksIsLeftToStart) {
+    const TPackageCheck genuine{true, L"", L"Tallyvo Test Publisher"};
+    const TPackageCheck other{false, L"发布者不符：Other", L"Other"};
+    const std::wstring path = package;
+    uitest::TNotice start{dsStart};
+    start.Before = [path] { uitest::WriteFileBytes(path, "MZ package"); };
+
+    services.Checks = {other};
+    services.Runs = {{{start}, 0}};
+    uitest::TPromptDriver failed([](HWND prompt) { uitest::ClickClose(prompt); });
+    DownloadInto(saveDir);
+    EXPECT_TRUE(failed.Ran()) << "a rejected package is a failed download";
+    EXPECT_FALSE(uitest::FileExists(package));
+    EXPECT_FALSE(form->btnInstall->Visible());
+
+    services.Checks = {genuine, other};
+    services.Runs = {{{start}, 0}};
+    DownloadInto(saveDir);
+    EXPECT_TRUE(form->btnInstall->Visible());
+    EXPECT_EQ(L"正在下载(100%)", form->labProcess->Caption());
+    EXPECT_TRUE(uitest::FileExists(package));
+    form->btnInstallClick(nullptr);
+    ASSERT_FALSE(Shown().empty());
+    EXPECT_EQ(L"安装包校验失败，请重新下载。", Shown().back().Text);
+    EXPECT_FALSE(uitest::FileExists(package));
+    EXPECT_FALSE(form->btnInstall->Visible());
+    EXPECT_EQ(form->TS1, form->PC->ActivePage());
+
+    ASSERT_EQ(3u, services.CheckCalls.size());
+    for (const auto& call : services.CheckCalls) {
+        EXPECT_TRUE(call.FileHeld);
+        EXPECT_TRUE(call.DeniesWriting);
+    }
+    EXPECT_EQ(L"正在校验安装包…", services.CheckCalls[0].Caption);
+}
+
 class MirrorDownload : public DownloadRun {
 protected:
     void SetUp() override {

@@ -23,6 +23,17 @@ int32_t TScriptedServices::DownloadFile(const std::wstring& url, const std::wstr
     });
 }
 
+TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE file) {
+    const HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    const bool held = file != nullptr && file != INVALID_HANDLE_VALUE;
+    CheckCalls.push_back({held, held && writer == INVALID_HANDLE_VALUE, Form->labProcess->Caption()});
+    const TPackageCheck verdict = Checks.front();
+    if (Checks.size() > 1) Checks.erase(Checks.begin());
+    return verdict;
+}
+
 int32_t TScriptedServices::PlayRun(const TScriptedRun& run, const TDownloadProgressEvent& onProgress) {
     for (const TNotice& notice : run.Notices) {
         if (notice.Before) notice.Before();

@@ -56,6 +56,9 @@ public:
     // sees each of its notifications before the window does.
     int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
                          const TDownloadProgressEvent& onProgress) override;
+    bool ChecksPackages() override { return !Checks.empty(); }
+    // Plays the next scripted verdict; the last one stays for later checks.
+    TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override;
 
     bool Online = true;
     std::vector<int> Answers;  // in order; OK once they run out
@@ -65,6 +68,13 @@ public:
     std::function<void(const THttpDownloadInfo&)> OnRealNotice;
     std::vector<TDownloadCall> Downloads;
     std::vector<TSeen> Seen;
+    std::vector<TPackageCheck> Checks;  // none: the build checks no package
+    struct TCheckCall {
+        bool FileHeld;          // the caller passed an open handle
+        bool DeniesWriting;     // and nobody else could open the file for writing meanwhile
+        std::wstring Caption;   // what the progress label showed during the check
+    };
+    std::vector<TCheckCall> CheckCalls;
     Tfrm_Main* Form = nullptr;
 
 private:
