@@ -92,10 +92,15 @@ fi
 code=$(tr -d '\r\n' <"$demo/exitcode.txt")
 installer=no
 [ -f "$marker" ] && installer=yes
+# The signer the launcher checked, from the line its day's log has for a package that passed.
+signer=$(cat "$demo"/run/Tallyvo/Log/* 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
+  sed -n 's/.*安装包校验通过：//p' | tail -1)
+checked="unchecked (this build pins no publisher)"
+[ -n "$signer" ] && checked="signed by \"$signer\" as checked"
 if package_complete && [ "$installer" = yes ] && [ "$code" = 4294967295 ]; then
   shots=
   [ -n "$interactive" ] || shots="; screenshots in $demo: $(cd "$demo" && echo ./*.png)"
-  echo "demo: OK, the launcher saved $package_size bytes identical to the mirror's, started the installer and ended with $code$shots"
+  echo "demo: OK, the launcher saved $package_size bytes identical to the mirror's, $checked, started the installer and ended with $code$shots"
 elif [ -n "$interactive" ]; then
   echo "demo: the launcher ended with exit code '$code' (package complete: $(package_complete && echo yes || echo no), installer started: $installer)"
 else

@@ -5,7 +5,7 @@
 # trusts the test root in a Wine prefix. The keys stay when only the samples are made again.
 # Usage: tools/make-test-pki.sh pki <folder>                  keys, certificates, test-root.reg
 #        tools/make-test-pki.sh samples <folder> <PE file>    <folder>/signed/*.exe from the PE file
-#        tools/make-test-pki.sh sign <folder> <in> <out>      <in> signed by the genuine publisher
+#        tools/make-test-pki.sh sign <folder> <in> <out> [leaf]  <in> signed by the leaf (the genuine publisher)
 set -euo pipefail
 command=$1 out=$2
 
@@ -137,7 +137,7 @@ case $command in
     make_samples
     ;;
   sign)
-    sign "$out/publisher" "$3" "$4"
+    sign "$out/${5:-publisher}" "$3" "$4"
     ;;
-  *) echo "usage: $0 pki <folder> | samples <folder> <PE file> | sign <folder> <in> <out>" >&2; exit 2 ;;
+  *) echo "usage: $0 pki <folder> | samples <folder> <PE file> | sign <folder> <in> <out> [leaf]" >&2; exit 2 ;;
 esac
