@@ -50,7 +50,7 @@ constexpr std::uint32_t MakePixel(int a, int r, int g, int b) {
            (static_cast<std::uint32_t>(g & 0xFF) << 8) | static_cast<std::uint32_t>(b & 0xFF);
 }
 
-// channel * alpha / 255 (integer division), looked up in a table made once.
+// channel * alpha / 255 (integer division).
 std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha);
 
 // In place, rows top to bottom, pixels left to right: pass k (1..passes) replaces blue, green and
