@@ -114,8 +114,20 @@ void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl) {
     ComposeLeftAndRight(picture, tpl);
 }
 
+TPixelView PixelsOf(const gui::DibSection& dib) {
+    if (!dib.Valid()) return TPixelView{};
+    GdiFlush();
+    // The bits belong to GDI, not to the C++ object, which only holds their handle.
+    auto* bits = reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(dib.Row(0)));
+    return TPixelView{bits, dib.Width(), dib.Height(), dib.Stride() / 4};
+}
+
+bool SnapshotFits(TPixelView picture, int width, int height) {
+    return picture.width - width > 17 && picture.height - height > 17;
+}
+
 void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask) {
-    if (picture.width - snapshot.width <= 17 || picture.height - snapshot.height <= 17) return;
+    if (!SnapshotFits(picture, snapshot.width, snapshot.height)) return;
     for (int y = 0; y < snapshot.height; ++y) {
         for (int x = 0; x < snapshot.width; ++x) {
             const int px = kMargin + x;
