@@ -3,6 +3,10 @@
 # that tools/install-deps.sh unpacks into .deps/.
 set(TALLYVO_LIBPNG_SOURCE ${CMAKE_SOURCE_DIR}/.deps/libpng-src CACHE PATH "libpng source tree for the cross build")
 
+# The static zlib: the import library would make the shipped program need a zlib1.dll beside it.
+if(CMAKE_CROSSCOMPILING AND NOT ZLIB_LIBRARY AND EXISTS ${CMAKE_FIND_ROOT_PATH}/lib/libz.a)
+  set(ZLIB_LIBRARY ${CMAKE_FIND_ROOT_PATH}/lib/libz.a CACHE FILEPATH "")
+endif()
 find_package(ZLIB REQUIRED)
 if(CMAKE_CROSSCOMPILING AND EXISTS ${TALLYVO_LIBPNG_SOURCE}/CMakeLists.txt)
   set(PNG_SHARED OFF CACHE BOOL "" FORCE)
@@ -10,6 +14,7 @@ if(CMAKE_CROSSCOMPILING AND EXISTS ${TALLYVO_LIBPNG_SOURCE}/CMakeLists.txt)
   set(PNG_TESTS OFF CACHE BOOL "" FORCE)
   set(PNG_EXECUTABLES OFF CACHE BOOL "" FORCE)
   set(SKIP_INSTALL_ALL ON CACHE BOOL "" FORCE)
+  set(DFA_XTRA ${CMAKE_CURRENT_LIST_DIR}/pnglibconf.dfa CACHE FILEPATH "" FORCE)
   add_subdirectory(${TALLYVO_LIBPNG_SOURCE} ${CMAKE_BINARY_DIR}/libpng EXCLUDE_FROM_ALL)
   target_include_directories(png_static INTERFACE ${TALLYVO_LIBPNG_SOURCE} ${CMAKE_BINARY_DIR}/libpng)
   add_library(PNG::PNG ALIAS png_static)

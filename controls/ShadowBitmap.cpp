@@ -1,23 +1,10 @@
 #include "controls/ShadowBitmap.h"
 
 #include <algorithm>
-#include <array>
 
 namespace shadow {
 
 namespace {
-
-using TScaleTable = std::array<std::array<std::uint8_t, 256>, 256>;
-
-const TScaleTable& ScaleTable() {
-    static const TScaleTable table = [] {
-        TScaleTable t{};
-        for (int i = 0; i < 256; ++i)
-            for (int j = 0; j < 256; ++j) t[i][j] = static_cast<std::uint8_t>(i * j / 255);
-        return t;
-    }();
-    return table;
-}
 
 // The template rows and columns the edges of a picture are stretched from.
 constexpr int kEdgeSource = 65;
@@ -77,7 +64,9 @@ TPixelBuffer::TPixelBuffer(int width, int height, std::uint32_t fill)
 
 TPixelView TPixelBuffer::View() { return TPixelView{pixels_.data(), width_, height_, width_}; }
 
-std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha) { return ScaleTable()[channel][alpha]; }
+std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>(channel * alpha / 255);
+}
 
 void BlurPixels(TPixelView px, int passes) {
     if (px.width <= 0 || px.height <= 0) return;
@@ -125,8 +114,20 @@ void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl) {
     ComposeLeftAndRight(picture, tpl);
 }
 
+TPixelView PixelsOf(const gui::DibSection& dib) {
+    if (!dib.Valid()) return TPixelView{};
+    GdiFlush();
+    // The bits belong to GDI, not to the C++ object, which only holds their handle.
+    auto* bits = reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(dib.Row(0)));
+    return TPixelView{bits, dib.Width(), dib.Height(), dib.Stride() / 4};
+}
+
+bool SnapshotFits(TPixelView picture, int width, int height) {
+    return picture.width - width > 17 && picture.height - height > 17;
+}
+
 void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask) {
-    if (picture.width - snapshot.width <= 17 || picture.height - snapshot.height <= 17) return;
+    if (!SnapshotFits(picture, snapshot.width, snapshot.height)) return;
     for (int y = 0; y < snapshot.height; ++y) {
         for (int x = 0; x < snapshot.width; ++x) {
             const int px = kMargin + x;

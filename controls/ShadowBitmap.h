@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "gui/Gdi.h"
+
 namespace shadow {
 
 // Margin of the shadow on every side of the form, and the side length of the template.
@@ -50,7 +52,7 @@ constexpr std::uint32_t MakePixel(int a, int r, int g, int b) {
            (static_cast<std::uint32_t>(g & 0xFF) << 8) | static_cast<std::uint32_t>(b & 0xFF);
 }
 
-// channel * alpha / 255 (integer division), looked up in a table made once.
+// channel * alpha / 255 (integer division).
 std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha);
 
 // In place, rows top to bottom, pixels left to right: pass k (1..passes) replaces blue, green and
@@ -68,6 +70,13 @@ TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb);
 // The soft border of a rectangular shadow: corners and edges of the picture from the template.
 // The interior (under the form) is left as it is.
 void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl);
+
+// The pixels of a 32-bit DIB section (the shadow's picture); pending GDI drawing is flushed first,
+// so they are current. Empty for an invalid section.
+TPixelView PixelsOf(const gui::DibSection& dib);
+
+// Whether a form image of width x height fits the picture's interior with room to spare.
+bool SnapshotFits(TPixelView picture, int width, int height);
 
 // Copies the form image into the picture's interior at (16, 16), opaque. With a mask (one byte per
 // picture pixel, non-zero inside the form's region) only pixels inside the region are copied.

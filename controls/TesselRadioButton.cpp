@@ -1,6 +1,7 @@
 #include "controls/TesselRadioButton.h"
 
 #include "gui/Forms.h"
+#include "gui/ParentBackground.h"
 #include "gui/WindowDataRegistry.h"
 
 #include <algorithm>
@@ -214,23 +215,14 @@ bool TTesselRadioButton::EraseBackground(HDC) {
     return true;
 }
 
-// The parent paints itself into the cache with the viewport moved so that the button's corner
-// lands at (0, 0). A parent that fails halfway leaves what it had painted.
+// The parent paints itself into the cache. A parent that fails halfway leaves what it had
+// painted.
 void TTesselRadioButton::CaptureParentBackground() {
     gui::TWinControl* parent = Parent();
     if (!parent || !parent->HandleAllocated() || Width() <= 0 || Height() <= 0) return;
     if (!SameSize(FBackground, Width(), Height())) FBackground.SetSize(Width(), Height());
-    HDC dc = FBackground.Canvas().Handle();
-    gui::DcStateScope state(dc);
-    OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
-    const RECT area = parent->ClientRect();
-    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-    // A double-buffered parent erases only into a buffer, which it recognises by the DC passed
-    // twice; every other parent ignores the second parameter.
-    const LPARAM bufferMark = parent->DoubleBuffered() ? reinterpret_cast<LPARAM>(dc) : 0;
     try {
-        parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), bufferMark);
-        parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        gui::PaintParentArea(*parent, FBackground.Canvas().Handle(), BoundsRect());
     } catch (const std::exception&) {
     }
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <locale>
-#include <sstream>
+#include <cwchar>
+#include <limits>
 
 namespace {
 
@@ -132,15 +132,16 @@ void DrawEditBorder(HDC dc, const RECT& client, const TEditBorder& border) {
     BitBlt(dc, client.left, client.top, w, h, ringDc, 0, 0, SRCCOPY);
 }
 
+// The C library's number conversions: the program never leaves the "C" locale, so the point is
+// always '.', and the launcher carries no stream and locale machinery for two numbers.
 std::wstring FormatInputValue(double value, int decimals, TInputStyle style) {
-    std::wostringstream out;
-    out.imbue(std::locale::classic());
-    out.setf(std::ios::fixed, std::ios::floatfield);
-    out.precision(std::max(0, decimals));
-    if (style == IsCurrency) out << kCurrencySign;
-    out << value;
-    if (style == ISPercent) out << kPercentSign;
-    return out.str();
+    decimals = std::max(0, decimals);
+    std::wstring digits(std::numeric_limits<double>::max_exponent10 + 4 + static_cast<size_t>(decimals), L'\0');
+    const int length = std::swprintf(&digits[0], digits.size(), L"%.*f", decimals, value);
+    digits.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    if (style == IsCurrency) digits.insert(digits.begin(), kCurrencySign);
+    if (style == ISPercent) digits.push_back(kPercentSign);
+    return digits;
 }
 
 bool ParseInputValue(const std::wstring& text, double& value) {
@@ -152,11 +153,8 @@ bool ParseInputValue(const std::wstring& text, double& value) {
         return true;
     }
     if (!IsPlainNumber(t)) return false;
-    std::wistringstream in(t);
-    in.imbue(std::locale::classic());
-    double parsed = 0;
-    in >> parsed;
-    if (in.fail()) return false;
+    const double parsed = std::wcstod(t.c_str(), nullptr);
+    if (parsed == HUGE_VAL || parsed == -HUGE_VAL) return false;
     value = parsed;
     return true;
 }

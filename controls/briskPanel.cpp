@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "gui/Forms.h"
+#include "gui/ParentBackground.h"
 #include "gui/WindowDataRegistry.h"
 
 using gui::TColor;
@@ -104,14 +105,6 @@ double GradientPosition(TGradientDirection direction, int x, int y, int w, int h
 }
 
 int Mix(int a, int b, double t) { return static_cast<int>(std::lround(a + (b - a) * t)); }
-
-void SendEraseAndPaint(gui::TWinControl& parent, HDC dc) {
-    // A double-buffered parent takes an erase with equal parameters as one into a buffer; with
-    // 0 as the second it would take it for a screen erase and skip it.
-    const LPARAM second = parent.DoubleBuffered() ? reinterpret_cast<LPARAM>(dc) : 0;
-    SendMessageW(parent.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), second);
-    SendMessageW(parent.Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-}
 
 }  // namespace
 
@@ -377,46 +370,29 @@ bool TBriskCustomPanel::OwnScreenDc(HDC dc) {
     return DoubleBuffered() && HandleAllocated() && WindowFromDC(dc) == Handle();
 }
 
-// The parent's client area is all that the parent can paint, so a buffer of that size captures
-// the same pixels as one of a fixed 4000 x 3000 (some 46 MiB, held once per nesting level
-// while the levels below paint).
-SIZE TBriskCustomPanel::CaptureBufferSize(int parentWidth, int parentHeight) {
-    return SIZE{std::max(parentWidth, 1), std::max(parentHeight, 1)};
-}
-
-void TBriskCustomPanel::CaptureParentInto(HDC dc, gui::TWinControl& parent, int parentWidth, int parentHeight, POINT origin) {
-    const SIZE size = CaptureBufferSize(parentWidth, parentHeight);
-    gui::DibSection capture(size.cx, size.cy, 32);
-    if (!capture.Valid()) {
-        SendEraseAndPaint(parent, dc);
-        return;
-    }
-    HDC memory = capture.Dc();
-    SetViewportOrgEx(memory, -origin.x, -origin.y, nullptr);
-    IntersectClipRect(memory, 0, 0, parentWidth, parentHeight);
-    SendEraseAndPaint(parent, memory);
-    // Only the part of the parent beneath the panel is wanted; the buffer holds it from its
-    // top-left corner on.
-    RECT beneath = gui::Bounds(origin.x, origin.y, ClientWidth(), ClientHeight());
-    RECT parentArea = gui::Rect(0, 0, parentWidth, parentHeight);
-    if (!IntersectRect(&beneath, &beneath, &parentArea)) return;
-    GdiFlush();
-    BitBlt(dc, beneath.left, beneath.top, gui::RectWidth(beneath), gui::RectHeight(beneath), memory, beneath.left, beneath.top, SRCCOPY);
-}
-
+// The parent paints into a buffer of the panel's client size, which is then copied in, so that
+// the parent's painting never lands on the panel's own drawing outside the area beneath it.
 void TBriskCustomPanel::PaintParentBackground(HDC dc) {
     gui::TWinControl* parent = Parent();
     if (!parent || !parent->HandleAllocated() || OwnScreenDc(dc)) return;
-    const RECT parentClient = parent->ClientRect();
     const RECT client = BorderClientRect(FBorder, Width(), Height());
-    // Parent coordinates land where the parent would draw them: shifted by the panel's client
-    // origin, borders included.
-    const POINT origin{Left() + client.left, Top() + client.top};
-    {
-        gui::DcStateScope state(dc);
-        OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
-        IntersectClipRect(dc, 0, 0, gui::RectWidth(parentClient), gui::RectHeight(parentClient));
-        CaptureParentInto(dc, *parent, gui::RectWidth(parentClient), gui::RectHeight(parentClient), origin);
+    // The client origin in the parent's coordinates, borders included.
+    const RECT beneath = gui::Bounds(Left() + client.left, Top() + client.top, ClientWidth(), ClientHeight());
+    gui::DibSection capture(ClientWidth(), ClientHeight(), 32);
+    try {
+        gui::PaintParentArea(*parent, capture.Valid() ? capture.Dc() : dc, beneath);
+    } catch (const std::exception& error) {
+        gui::HandleWindowException(error);
+    }
+    if (capture.Valid()) {
+        RECT copied{};
+        const RECT parentClient = parent->ClientRect();
+        if (IntersectRect(&copied, &beneath, &parentClient)) {
+            OffsetRect(&copied, -beneath.left, -beneath.top);
+            GdiFlush();
+            BitBlt(dc, copied.left, copied.top, gui::RectWidth(copied), gui::RectHeight(copied), capture.Dc(), copied.left,
+                   copied.top, SRCCOPY);
+        }
     }
     if (!dynamic_cast<gui::TCustomControl*>(parent) && !dynamic_cast<gui::TForm*>(parent)) parent->Invalidate();
 }

@@ -209,8 +209,6 @@ public:
 
     // Paints what the parent shows beneath the panel into dc (the panel's client coordinates).
     void PaintParentBackground(HDC dc);
-    // The capture buffer's size for a parent client area of this size.
-    static SIZE CaptureBufferSize(int parentWidth, int parentHeight);
 
 protected:
     void Notification(gui::TComponent* component, gui::TOperation operation) override;
@@ -235,7 +233,6 @@ private:
     void UpdateOpaque();
     bool OwnScreenDc(HDC dc);
     void DrawBackgroundPicture(HDC dc);
-    void CaptureParentInto(HDC dc, gui::TWinControl& parent, int parentWidth, int parentHeight, POINT origin);
     void WMNCCalcSize(gui::TMessage& message);
     void WMNCPaint();
     void WMWindowPosChanged(gui::TMessage& message);

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "gui/Canvas.h"
 #include "gui/Forms.h"
 #include "gui/SysUtils.h"
 
@@ -60,9 +61,6 @@ void RegisterShadowClass(WNDPROC proc) {
     (void)registered;
 }
 
-int RectWidth(const RECT& r) { return r.right - r.left; }
-int RectHeight(const RECT& r) { return r.bottom - r.top; }
-
 // The form's colour key, or CLR_INVALID when it has none.
 COLORREF FormKeyColor(HWND form) {
     if (!(GetWindowLongPtrW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) return CLR_INVALID;
@@ -78,27 +76,21 @@ bool RunningOnWine() {
     return wine;
 }
 
+// A copy of region moved by offset on both axes; raises sys::Exception when GDI refuses.
+gui::RegionOwner ShiftedRegion(HRGN region, int offset) {
+    gui::RegionOwner shifted(CreateRectRgn(0, 0, 0, 0));
+    if (!shifted || CombineRgn(shifted.Get(), region, nullptr, RGN_COPY) == ERROR)
+        throw sys::Exception(L"TFormShadow: CombineRgn: " + sys::SysErrorMessage(GetLastError()));
+    OffsetRgn(shifted.Get(), offset, offset);
+    return shifted;
+}
+
 // No visible window above the form other than its shadow.
 bool IsTopVisible(HWND form, HWND shadow) {
     HWND above = GetWindow(form, GW_HWNDPREV);
     while (above && (above == shadow || !IsWindowVisible(above))) above = GetWindow(above, GW_HWNDPREV);
     return above == nullptr;
 }
-
-class TWindowDC {
-public:
-    explicit TWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    ~TWindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
 
 }  // namespace
 
@@ -114,7 +106,7 @@ TFormShadow::TFormShadow() {
 
 TFormShadow::~TFormShadow() {
     for (TPassGuard* guard = FPassGuards; guard; guard = guard->outer) guard->alive = false;
-    FRegion.reset();
+    FRegion.Reset();
     Guarded([this] { SetForm(nullptr); });
     _StopTimer();
     DestroyWindow(FHandle);
@@ -168,7 +160,7 @@ void TFormShadow::SetShadowColor(gui::TColor color) {
 void TFormShadow::SetBlurPasses(int passes) { FBlurPasses = passes; }
 
 void TFormShadow::ShowShadow(bool show) {
-    if (show && FPicture.Empty()) return;
+    if (show && !FPicture.Valid()) return;
     UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     HWND after = (FForm && IsWindow(FForm)) ? FForm : nullptr;
     if (!after) flags |= SWP_NOZORDER;
@@ -186,7 +178,7 @@ void TFormShadow::_Attach(HWND form) {
     FSavedKeyColor = FormKeyColor(form);
     FTracking = true;
     const RECT r = _FormRect();
-    SetWindowPos(FHandle, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(FHandle, nullptr, r.left, r.top, gui::RectWidth(r), gui::RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormShadow::_Detach() {
@@ -308,7 +300,7 @@ void TFormShadow::_Changing(const WINDOWPOS& pos) {
     // draw the smaller one in advance.
     const RECT r = _FormRect();
     const bool resizes = !(pos.flags & SWP_NOSIZE) && pos.cx > 0 && pos.cy > 0;
-    if (!resizes || (pos.cx >= RectWidth(r) && pos.cy >= RectHeight(r))) return;
+    if (!resizes || (pos.cx >= gui::RectWidth(r) && pos.cy >= gui::RectHeight(r))) return;
     _BuildRectangleShadow(pos.cx, pos.cy);
     const bool moves = !(pos.flags & SWP_NOMOVE);
     _PlaceAt(moves ? pos.x : r.left, moves ? pos.y : r.top);
@@ -331,8 +323,8 @@ void TFormShadow::_Changed(const WINDOWPOS& pos) {
         _PlaceAt(pos.x, pos.y);
         _ApplyShowFlags();
         FTracking = true;
-    } else if (RectWidth(r) != FLastWidth || RectHeight(r) != FLastHeight) {
-        _BuildForFormShape(RectWidth(r), RectHeight(r));
+    } else if (gui::RectWidth(r) != FLastWidth || gui::RectHeight(r) != FLastHeight) {
+        _BuildForFormShape(gui::RectWidth(r), gui::RectHeight(r));
         FShowFlags |= pos.flags & SWP_HIDEWINDOW;
         if (!FShowFlags) FShowFlags |= pos.flags & SWP_SHOWWINDOW;
         _PlaceAt(r.left, r.top);
@@ -355,15 +347,15 @@ void TFormShadow::_PlaceAt(int formLeft, int formTop) {
 
 void TFormShadow::_ApplyShowFlags() {
     UINT flags = FShowFlags | kPlaceFlags;
-    if (FPicture.Empty()) flags &= ~SWP_SHOWWINDOW;
+    if (!FPicture.Valid()) flags &= ~SWP_SHOWWINDOW;
     SetWindowPos(FHandle, FForm, 0, 0, 0, 0, flags);
 }
 
 // --- building the picture ------------------------------------------------------------------------
 
 void TFormShadow::_BuildForFormShape(int width, int height) {
-    if (!FRegion) FRegion.reset(CreateRectRgn(0, 0, 1, 1));
-    const int type = FRegion ? GetWindowRgn(FForm, FRegion.get()) : ERROR;
+    if (!FRegion) FRegion.Reset(CreateRectRgn(0, 0, 1, 1));
+    const int type = FRegion ? GetWindowRgn(FForm, FRegion.Get()) : ERROR;
     if (type == COMPLEXREGION)
         _BuildRegionShadow();
     else
@@ -374,11 +366,17 @@ bool TFormShadow::_CanBuild() const {
     return FActive && FForm && IsWindow(FForm) && !(GetWindowLongPtrW(FForm, GWL_STYLE) & WS_CHILD);
 }
 
-// A new picture starts transparent inside; dropping the snapshot makes the next capture fill it.
+// A new picture starts transparent inside; forgetting the captured size makes the next capture
+// fill it.
 bool TFormShadow::_EnsurePictureSize(int width, int height) {
     if (FPicture.Width() == width && FPicture.Height() == height) return false;
-    FPicture = shadow::TShadowDib(width, height);
-    FSnapshot = shadow::TShadowDib();
+    FCaptured = SIZE{0, 0};
+    FPicture = gui::DibSection(width, height, 32);
+    if (width > 0 && height > 0 && !FPicture.Valid()) {
+        const DWORD error = GetLastError();
+        FPicture = gui::DibSection();
+        throw sys::Exception(L"CreateDIBSection: " + sys::SysErrorMessage(error));
+    }
     return true;
 }
 
@@ -401,7 +399,7 @@ void TFormShadow::_BuildRectangleShadow(int width, int height) {
     FRebuild = false;
     FLastWidth = width;
     FLastHeight = height;
-    shadow::ComposeRectangleShadow(FPicture.View(), FTemplate);
+    shadow::ComposeRectangleShadow(shadow::PixelsOf(FPicture), FTemplate);
     _UpdateLayered();
 }
 
@@ -410,43 +408,53 @@ void TFormShadow::_BuildRectangleShadow(int width, int height) {
 void TFormShadow::_BuildRegionShadow() {
     if (!_CanBuild() || !FRegion) return;
     const RECT r = _FormRect();
-    _EnsurePictureSize(RectWidth(r) + kGrow, RectHeight(r) + kGrow);
-    const shadow::TPixelView pixels = FPicture.View();
+    _EnsurePictureSize(gui::RectWidth(r) + kGrow, gui::RectHeight(r) + kGrow);
+    const shadow::TPixelView pixels = shadow::PixelsOf(FPicture);
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) pixels.At(x, y) = 0;
-    TRegion shifted(CreateRectRgn(0, 0, 0, 0));
-    if (!shifted || CombineRgn(shifted.get(), FRegion.get(), nullptr, RGN_COPY) == ERROR)
-        throw sys::Exception(L"TFormShadow._BuildRegionShadow: " + sys::SysErrorMessage(GetLastError()));
-    OffsetRgn(shifted.get(), shadow::kMargin, shadow::kMargin);
-    FillRgn(FPicture.DC(), shifted.get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    FRegionMask = shadow::MaskOfWhite(FPicture.View());
-    _Blur(FPicture.View(), FBlurPasses);
+    const gui::RegionOwner shifted = ShiftedRegion(FRegion.Get(), shadow::kMargin);
+    FillRgn(FPicture.Dc(), shifted.Get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FRegionMask = shadow::MaskOfWhite(shadow::PixelsOf(FPicture));
+    _Blur(shadow::PixelsOf(FPicture), FBlurPasses);
     shadow::FinishRegionShadow(pixels, FRegionMask, gui::ColorToRGB(FColor));
     FRegionMode = true;
     FRebuild = false;
-    FLastWidth = RectWidth(r);
-    FLastHeight = RectHeight(r);
-    FSnapshot = shadow::TShadowDib();
+    FLastWidth = gui::RectWidth(r);
+    FLastHeight = gui::RectHeight(r);
+    FCaptured = SIZE{0, 0};
     _UpdateLayered();
 }
 
 void TFormShadow::_Blur(shadow::TPixelView pixels, int passes) { shadow::BlurPixels(pixels, passes); }
 
-void TFormShadow::_PaintFormImage(shadow::TShadowDib& target) {
-    TWindowDC source(FForm);
+void TFormShadow::_PaintFormImage(HDC target, int width, int height) {
+    const gui::WindowDc source(FForm);
     if (!source.Get()) return;
-    BitBlt(target.DC(), 0, 0, target.Width(), target.Height(), source.Get(), 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
 }
 
+// The form's image goes straight into the picture's interior (within the form's region, when it
+// has one) and is made opaque there: the picture is the only copy of the form the shadow keeps.
 void TFormShadow::_CaptureForm() {
-    if (!FForm || !IsWindow(FForm)) return;
+    if (!FForm || !IsWindow(FForm) || !FPicture.Valid()) return;
     const RECT r = _FormRect();
-    if (FSnapshot.Width() == RectWidth(r) && FSnapshot.Height() == RectHeight(r)) return;
-    FSnapshot = shadow::TShadowDib(RectWidth(r), RectHeight(r));
-    if (FSnapshot.Empty()) return;
-    _PaintFormImage(FSnapshot);
-    if (!FPicture.Empty())
-        shadow::CopySnapshotOpaque(FPicture.View(), FSnapshot.View(), FRegionMode ? &FRegionMask : nullptr);
+    const SIZE form{gui::RectWidth(r), gui::RectHeight(r)};
+    if (FCaptured.cx == form.cx && FCaptured.cy == form.cy) return;
+    FCaptured = form;
+    const shadow::TPixelView picture = shadow::PixelsOf(FPicture);
+    if (shadow::SnapshotFits(picture, form.cx, form.cy)) {
+        {
+            const gui::DcStateScope state(FPicture.Dc());
+            if (FRegionMode) {
+                const gui::RegionOwner clip = ShiftedRegion(FRegion.Get(), shadow::kMargin);
+                SelectClipRgn(FPicture.Dc(), clip.Get());
+            }
+            SetViewportOrgEx(FPicture.Dc(), shadow::kMargin, shadow::kMargin, nullptr);
+            _PaintFormImage(FPicture.Dc(), form.cx, form.cy);
+        }
+        const shadow::TPixelView image{&picture.At(shadow::kMargin, shadow::kMargin), form.cx, form.cy, picture.stride};
+        shadow::CopySnapshotOpaque(shadow::PixelsOf(FPicture), image, FRegionMode ? &FRegionMask : nullptr);
+    }
     _UpdateLayered();
 }
 
@@ -460,11 +468,11 @@ BYTE TFormShadow::_ConstantAlpha() const {
 }
 
 void TFormShadow::_UpdateLayered() {
-    if (FPicture.Empty()) return;
+    if (!FPicture.Valid()) return;
     FBlend.SourceConstantAlpha = _ConstantAlpha();
     SIZE size{FPicture.Width(), FPicture.Height()};
     POINT source{0, 0};
-    if (!UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FPicture.DC(), &source, 0, &FBlend, ULW_ALPHA))
+    if (!UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FPicture.Dc(), &source, 0, &FBlend, ULW_ALPHA))
         DebugLine("TFormShadow: UpdateLayeredWindow: " + sys::ToAnsi(sys::SysErrorMessage(GetLastError())));
 }
 
@@ -586,5 +594,5 @@ RECT TFormShadow::_FormRect() const {
 
 bool TFormShadow::_PictureFitsForm() const {
     const RECT r = _FormRect();
-    return FPicture.Width() == RectWidth(r) + kGrow && FPicture.Height() == RectHeight(r) + kGrow;
+    return FPicture.Width() == gui::RectWidth(r) + kGrow && FPicture.Height() == gui::RectHeight(r) + kGrow;
 }

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "controls/ShadowBitmap.h"
-#include "controls/ShadowDib.h"
 #include "gui/Colors.h"
+#include "gui/Gdi.h"
 
 namespace gui {
 class TForm;
@@ -49,12 +49,13 @@ public:
     bool Tracking() const { return FTracking; }
     HWND Handle() const { return FHandle; }
     // What the layered window shows: (form width + 32) x (form height + 32), premultiplied BGRA.
-    const shadow::TShadowDib& Picture() const { return FPicture; }
+    const gui::DibSection& Picture() const { return FPicture; }
 
 protected:
     virtual LRESULT _HookWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual LRESULT _SizeHandler(WPARAM wParam, LPARAM lParam);
-    virtual void _PaintFormImage(shadow::TShadowDib& target);
+    // Paints the form's image at target's origin, width x height.
+    virtual void _PaintFormImage(HDC target, int width, int height);
     virtual void _Blur(shadow::TPixelView pixels, int passes);
     virtual void _BuildRectangleShadow(int width, int height);
     virtual void _BuildRegionShadow();
@@ -75,10 +76,6 @@ private:
         bool alive = true;
         TPassGuard* outer = nullptr;
     };
-    struct TRegionDeleter {
-        void operator()(HRGN region) const { DeleteObject(region); }
-    };
-    using TRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, TRegionDeleter>;
 
     static LRESULT CALLBACK ShadowWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK FormSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -119,12 +116,12 @@ private:
     gui::TColor FColor = gui::clBlack;
     bool FHooked = false;
     COLORREF FSavedKeyColor = CLR_INVALID;
-    TRegion FRegion;
-    shadow::TShadowDib FPicture;
+    gui::RegionOwner FRegion;
+    gui::DibSection FPicture;
     shadow::TPixelBuffer FTemplate;
     BLENDFUNCTION FBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     bool FRebuild = true;
-    shadow::TShadowDib FSnapshot;
+    SIZE FCaptured{0, 0};  // the form size the picture holds the image of; 0 x 0: none yet
     int FLastWidth = -1;
     int FLastHeight = -1;
     bool FTracking = false;

@@ -21,7 +21,6 @@ struct PngJob {
     const std::uint8_t* input = nullptr;
     size_t inputSize = 0;
     size_t inputPos = 0;
-    std::vector<std::uint8_t>* output = nullptr;
     std::string error;
     int width = 0, height = 0, colorType = 0;
     bool transparency = false;  // a tRNS chunk: colour-keyed or palette alpha
@@ -43,13 +42,6 @@ void ReadFromJob(png_structp png, png_bytep data, png_size_t length) {
     std::memcpy(data, job->input + job->inputPos, length);
     job->inputPos += length;
 }
-
-void WriteToJob(png_structp png, png_bytep data, png_size_t length) {
-    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
-    job->output->insert(job->output->end(), data, data + length);
-}
-
-void FlushJob(png_structp) {}
 
 bool DecodeRgba(PngJob* job) {
     if (setjmp(png_jmpbuf(job->png))) return false;
@@ -73,17 +65,6 @@ bool DecodeRgba(PngJob* job) {
     for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->rgba.data() + static_cast<size_t>(y) * width * 4;
     png_read_image(job->png, job->rows.data());
     png_read_end(job->png, nullptr);
-    return true;
-}
-
-bool EncodeRgba(PngJob* job) {
-    if (setjmp(png_jmpbuf(job->png))) return false;
-    png_set_write_fn(job->png, job, WriteToJob, FlushJob);
-    png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->width), static_cast<png_uint_32>(job->height), 8,
-                 job->colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(job->png, job->info);
-    png_write_image(job->png, job->rows.data());
-    png_write_end(job->png, nullptr);
     return true;
 }
 
@@ -116,30 +97,6 @@ void TPngImage::LoadFromMemory(const void* data, size_t size) {
         if (withAlpha) alpha_[i] = job.rgba[i * 4 + 3];
     }
     Changed();
-}
-
-std::vector<std::uint8_t> TPngImage::SaveToMemory() const {
-    std::vector<std::uint8_t> out;
-    if (Empty()) return out;
-    PngJob job;
-    job.output = &out;
-    job.width = width_;
-    job.height = height_;
-    job.colorType = HasAlpha() ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
-    const int channels = HasAlpha() ? 4 : 3;
-    job.rgba.resize(static_cast<size_t>(width_) * height_ * channels);
-    for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i) {
-        std::memcpy(&job.rgba[i * channels], &colour_[i * 3], 3);
-        if (HasAlpha()) job.rgba[i * 4 + 3] = alpha_[i];
-    }
-    job.rows.resize(height_);
-    for (int y = 0; y < height_; ++y) job.rows[y] = job.rgba.data() + static_cast<size_t>(y) * width_ * channels;
-    job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
-    job.info = job.png ? png_create_info_struct(job.png) : nullptr;
-    bool ok = job.info && EncodeRgba(&job);
-    png_destroy_write_struct(&job.png, job.info ? &job.info : nullptr);
-    if (!ok) throw EPngError(L"PNG encoding failed: " + sys::FromAnsi(job.error));
-    return out;
 }
 
 void TPngImage::Assign(const TPngImage& other) {

@@ -1,5 +1,5 @@
 #pragma once
-// PNG pictures decoded with libpng into 8-bit RGB plus an optional alpha plane. Colour and alpha
+// PNG pictures (read only: the launcher never writes one) decoded with libpng into 8-bit RGB plus an optional alpha plane. Colour and alpha
 // are kept apart so that one row of alpha can be read and written on its own.
 #include "gui/Graphics.h"
 #include "gui/SysUtils.h"
@@ -27,7 +27,6 @@ public:
     void Draw(TCanvas& canvas, const RECT& rect) override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TPngImage>(*this); }
     void LoadFromMemory(const void* data, size_t size) override;
-    std::vector<std::uint8_t> SaveToMemory() const;
     void Assign(const TPngImage& other);  // copies the image and fires OnChange
 
     int ColorType() const { return colorType_; }

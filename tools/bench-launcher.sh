@@ -71,6 +71,20 @@ planned_download_rounds() {
 
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 
+# One figure of the launcher against the bare window's, with the allowed difference:
+# against <launcher> <bare> <allowed difference> <unit>
+against() {
+  awk -v l="$1" -v b="$2" -v g="$3" -v u="$4" 'BEGIN {
+    printf "%.1f %s, bare %.1f: %+.1f %s, ratio %.2f (goal <= +%s %s): %s\n", l, u, b, l - b, u, l / b, g, u,
+      (l - b <= g + 0) ? "met" : "missed" }'
+}
+
+# The shipped file's size against its limit: within_limit <bytes> <limit KiB>
+within_limit() {
+  awk -v n="$1" -v g="$2" 'BEGIN {
+    printf "%d KiB, ratio %.2f to the limit (goal <= %d KiB): %s\n", (n + 1023) / 1024, n / 1024 / g, g, (n <= g * 1024) ? "met" : "missed" }'
+}
+
 self_test() {
   local tmp failed=0
   tmp=$(mktemp)
@@ -90,6 +104,10 @@ self_test() {
   check "rounds cut to the rest of the budget" "$(planned_download_rounds 100 100 10 900)" 9
   check "never fewer than three" "$(planned_download_rounds 100 400 10 900)" 3
   check "nor more than asked" "$(planned_download_rounds 100 400 2 200)" 2
+  check "a memory goal missed" "$(against 33 19 6 MiB)" "33.0 MiB, bare 19.0: +14.0 MiB, ratio 1.74 (goal <= +6 MiB): missed"
+  check "a goal met on its edge" "$(against 230 170 60 ms)" "230.0 ms, bare 170.0: +60.0 ms, ratio 1.35 (goal <= +60 ms): met"
+  check "a size on its limit" "$(within_limit 1048576 1024)" "1024 KiB, ratio 1.00 to the limit (goal <= 1024 KiB): met"
+  check "a size a byte over" "$(within_limit 1048577 1024)" "1025 KiB, ratio 1.00 to the limit (goal <= 1024 KiB): missed"
   local dir=$tmp.d
   mkdir -p "$dir"
   { sleep 0.2; : >"$dir/a.tmp"; sleep 0.3; : >"$dir/a"; } &
@@ -124,8 +142,10 @@ budget=${BENCH_LAUNCHER_BUDGET_S:-900}
 size=$((size_mib * 1048576))
 idle_s=5
 launcher=TallyvoLauncherLocal.exe
+bare=bench_bare_window.exe
+product=TallyvoLauncher.exe
 package='Tallyvo（Norvik）（完整安装包）.exe'
-for exe in "$launcher" fetch.exe paintwatch.exe procmem.exe stub_installer.exe; do
+for exe in "$launcher" "$bare" "$product" fetch.exe paintwatch.exe procmem.exe stub_installer.exe; do
   [ -f "$build/bin/$exe" ] || { echo "bench-launcher: $build/bin/$exe is missing; build first" >&2; exit 2; }
 done
 if [ "$(id -u)" = 0 ] && [ "${BENCH_NICE:-1}" != 0 ]; then renice -n -10 $$ >/dev/null || true; fi
@@ -191,9 +211,10 @@ prefix_wineserver_pid() {
 
 # Wine puts the image's path first on the process's command line: the Windows path when a Windows
 # process started it, the Linux path when wine did.
-launcher_pid() {
+launcher_pid() { program_pid "$launcher"; }
+program_pid() {
   local windows linux f first
-  windows=$(winpath "$run/$launcher") linux=$run/$launcher
+  windows=$(winpath "$run/$1") linux=$run/$1
   for f in $(grep -lszxF -e "$windows" -e "$linux" /proc/[0-9]*/cmdline); do
     first=$(tr '\0' '\n' <"$f" 2>/dev/null | head -1)
     [ "$first" = "$windows" ] || [ "$first" = "$linux" ] && { f=${f#/proc/}; echo "${f%/cmdline}"; return 0; }
@@ -215,6 +236,7 @@ stop_launcher() {
 fresh_run_folder() {
   rm -rf "$run/Tallyvo"
   [ -f "$run/$launcher" ] || cp "$build/bin/$launcher" "$run/"
+  [ -f "$run/$bare" ] || cp "$build/bin/$bare" "$run/"
 }
 
 check_package() {
@@ -224,11 +246,12 @@ check_package() {
   if [ "$round" = 1 ]; then cmp -s "$file" "$mirror/www/uploads/$package" || fail "$who saved other bytes than the mirror's"; fi
 }
 
-# Reads the launcher's memory through the Windows-side probe and, for comparison, /proc.
+# Reads a program's memory (the launcher's unless named) through the Windows-side probe and, for
+# comparison, /proc.
 read_memory() {
-  local tag=$1 pid=$2 line
-  timeout 30 "$tools/wine-run.sh" "$build/bin/procmem.exe" "$launcher" >"$work/procmem.out" 2>"$work/procmem.err" ||
-    fail "procmem.exe could not read the launcher: $(cat "$work/procmem.err")"
+  local tag=$1 pid=$2 image=${3:-$launcher} line
+  timeout 30 "$tools/wine-run.sh" "$build/bin/procmem.exe" "$image" >"$work/procmem.out" 2>"$work/procmem.err" ||
+    fail "procmem.exe could not read $image: $(cat "$work/procmem.err")"
   line=$(tr -d '\r' <"$work/procmem.out" | head -1)
   echo "$round procmem $tag $line" >>"$probe_lines"
   record "${tag}_ws_mib" "$(calc "$(field ws "$line") / 1048576")"
@@ -309,6 +332,23 @@ download_with_fetch() {
   record fetch_wineserver_cpu_s_per_gib "$(calc "$server / $clock_tick / $gib")"
   record fetch_peak_ws_mib "$(awk -v t="$timing" 'BEGIN { split(t, f, " "); printf "%.3f", f[4] / 1024 }')"
   rm -f "$target"
+}
+
+# The yardstick: the bare white popup at the same place, timed and read the way the launcher is.
+bare_window_round() {
+  local line pid
+  fresh_run_folder
+  timeout 60 "$tools/wine-run.sh" "$build/bin/paintwatch.exe" "$(winpath "$run/$bare")" bare_window \
+    $((WINDOW_LEFT + 310)) $((WINDOW_TOP + 120)) 30000 >"$work/paintwatch.out" 2>"$work/paintwatch.err" ||
+    fail "the bare window was not painted within 30 s: $(cat "$work/paintwatch.out" "$work/paintwatch.err")"
+  line=$(tr -d '\r' <"$work/paintwatch.out")
+  echo "$round paintwatch-bare $line" >>"$probe_lines"
+  record bare_startup_painted_ms "$(field painted_ms "$line")"
+  pid=$(program_pid "$bare") || fail "no Linux process of $run/$bare"
+  sleep "$idle_s"
+  read_memory bare_idle "$pid" "$bare"
+  kill "$pid" 2>/dev/null || true
+  while [ -d "/proc/$pid" ]; do sleep 0.05; done
 }
 
 # One round: start-up, idle memory and, while downloads still fit the budget, both downloads.
@@ -402,7 +442,9 @@ budget_note=
 for round in $(seq "$rounds"); do
   round_began=$SECONDS
   [ $((round % 2)) = 0 ] || screenshot_startup_round
+  [ $((round % 2)) = 0 ] || bare_window_round
   window_and_fetch_round "$([ "$round" -le "$download_rounds" ] && echo 1 || echo 0)"
+  [ $((round % 2)) = 1 ] || bare_window_round
   [ $((round % 2)) = 1 ] || screenshot_startup_round
   if [ "$round" = 1 ]; then
     per_round=$((SECONDS - round_began + 1))
@@ -448,3 +490,7 @@ echo "launcher's whole life at the end of a download where /proc says $(median e
 row "launcher while its window repaints" "$(show window_cpu_s_per_gib %.2f), all its threads; wineserver's share is not in it"
 row "wineserver of the prefix meanwhile" "$(show window_wineserver_cpu_s_per_gib %.2f); Xvfb $(show window_xvfb_cpu_s_per_gib %.2f)"
 row "fetch.exe, whole process with its start" "$(show fetch_cpu_s_per_gib %.2f); wineserver meanwhile $(show fetch_wineserver_cpu_s_per_gib %.2f)"
+echo "against a bare 620 x 416 white popup ($bare, built and started in the same rounds):"
+row "shipped $product as built" "$(within_limit "$(stat -c %s "$build/bin/$product")" 1024)"
+row "idle peak working set" "$(against "$(median idle_peak_ws_mib)" "$(median bare_idle_peak_ws_mib)" 6 MiB)"
+row "CreateProcess -> first painted pixel" "$(against "$(median startup_painted_ms)" "$(median bare_startup_painted_ms)" 60 ms)"

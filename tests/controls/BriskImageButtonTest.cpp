@@ -172,6 +172,8 @@ TEST_F(ImageButton, HoverPressReleaseAndLeaveSwitchTheImage) {
     std::string joined;
     for (const auto& e : events) joined += e + " ";
     EXPECT_EQ(joined, "enter down click up leave enter ");
+    // The tear-down takes the mouse off the button, after events has gone.
+    button->OnMouseLeave = nullptr;
 }
 
 TEST_F(ImageButton, ReleaseWithoutADownImageKeepsTheHoverImage) {

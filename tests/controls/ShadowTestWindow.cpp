@@ -214,7 +214,7 @@ TEST_F(ShadowWindow, ActivationPlacesItDirectlyBelowTheFormThenTakesASnapshot) {
 
     ASSERT_TRUE(PumpUntil([&] { return shadow->updates >= 2; }, 2000));
     EXPECT_GE(shadow->lastUpdate - built, 180u) << "the snapshot follows a build after 200 ms";
-    const shadow::TPixelView pic = shadow->Picture().View();
+    const shadow::TPixelView pic = shadow::PixelsOf(shadow->Picture());
     const std::uint32_t inside = pic.At(16 + 120, 16 + 80);
     EXPECT_EQ(shadow::AlphaOf(inside), 255);
     EXPECT_EQ(shadow::RedOf(inside), GetRValue(kFormFill));
@@ -438,7 +438,7 @@ TEST_F(ShadowWindow, OffsetShiftsTheShadowAtOnceAndOnLaterMoves) {
 TEST_F(ShadowWindow, AFormWithAComplexRegionGetsAShadowOfItsOutline) {
     SetWindowRgn(Form(), CreateEllipticRgn(0, 0, 240, 160), TRUE);
     Activate();
-    const shadow::TPixelView pic = shadow->Picture().View();
+    const shadow::TPixelView pic = shadow::PixelsOf(shadow->Picture());
     EXPECT_GT(shadow::AlphaOf(pic.At(16 + 120, 15)), 0) << "just above the ellipse's top";
     EXPECT_EQ(shadow::AlphaOf(pic.At(16 + 120, 8)), 0) << "beyond the blur";
     EXPECT_EQ(shadow::AlphaOf(pic.At(16 + 120, 16 + 80)), 255) << "inside: the snapshot of the form";

@@ -260,6 +260,9 @@ TEST(EditNumbers, ParsingTakesOnlyPlainDecimals) {
         EXPECT_EQ(ParseInputValue(c.text, value), c.ok);
         EXPECT_DOUBLE_EQ(value, c.ok ? c.value : -99) << "a failed parse leaves the value";
     }
+    double value = -99;
+    EXPECT_FALSE(ParseInputValue(std::wstring(400, L'9'), value)) << "a number beyond the double range";
+    EXPECT_DOUBLE_EQ(value, -99);
     EXPECT_EQ(FormatInputValue(3, 0, ISNumber), L"3");
     EXPECT_EQ(FormatInputValue(-0.5, 3, IsCurrency), L"￥-0.500");
     EXPECT_EQ(FormatInputValue(1e20, 2, ISPercent), L"100000000000000000000.00%");

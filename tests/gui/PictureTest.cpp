@@ -2,43 +2,21 @@
 #include "gui/PngImage.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <csetjmp>
 #include <vector>
 
+#include "tests/gui/PngWriter.h"
+
 using namespace gui;
+using testpng::EncodePng;
+using testpng::WritePng;
 
 namespace {
-
-void AppendBytes(png_structp png, png_bytep data, png_size_t size) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + size);
-}
-
-// A PNG written straight with libpng, independent of the image class under test.
-std::vector<std::uint8_t> WritePng(int w, int h, int colorType, const std::vector<std::uint8_t>& pixels) {
-    std::vector<std::uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendBytes, nullptr);
-    png_set_IHDR(png, info, w, h, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const int channels = colorType == PNG_COLOR_TYPE_RGBA ? 4 : 3;
-    for (int y = 0; y < h; ++y) png_write_row(png, const_cast<png_bytep>(&pixels[static_cast<size_t>(y) * w * channels]));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
 
 // Three red pixels of alpha 0, 128 and 255.
 TPngImage RedAlphaRamp() {
     std::vector<std::uint8_t> px = {255, 0, 0, 0, 255, 0, 0, 128, 255, 0, 0, 255};
-    std::vector<std::uint8_t> file = WritePng(3, 1, PNG_COLOR_TYPE_RGBA, px);
+    std::vector<std::uint8_t> file = WritePng(3, 1, kPngRgba, px);
     TPngImage image;
     image.LoadFromMemory(file.data(), file.size());
     return image;
@@ -60,7 +38,7 @@ TEST(PngImage, DecodesRgbaIntoColourAndAlphaPlanes) {
 }
 
 TEST(PngImage, RgbGetsAnOpaqueAlphaPlaneOnlyWhenAsked) {
-    std::vector<std::uint8_t> file = WritePng(2, 1, PNG_COLOR_TYPE_RGB, {1, 2, 3, 4, 5, 6});
+    std::vector<std::uint8_t> file = WritePng(2, 1, kPngRgb, {1, 2, 3, 4, 5, 6});
     TPngImage image;
     image.LoadFromMemory(file.data(), file.size());
     EXPECT_EQ(image.ColorType(), kPngRgb);
@@ -76,7 +54,7 @@ TEST(PngImage, RejectsWhatIsNotAPngAndTruncatedFiles) {
     TPngImage image;
     const char junk[] = "GIF89a....";
     EXPECT_THROW(image.LoadFromMemory(junk, sizeof(junk)), EPngError);
-    std::vector<std::uint8_t> file = WritePng(2, 2, PNG_COLOR_TYPE_RGB, std::vector<std::uint8_t>(12, 7));
+    std::vector<std::uint8_t> file = WritePng(2, 2, kPngRgb, std::vector<std::uint8_t>(12, 7));
     file.resize(file.size() / 2);
     EXPECT_THROW(image.LoadFromMemory(file.data(), file.size()), EPngError);
     EXPECT_TRUE(image.Empty()) << "a failed load leaves the image as it was";
@@ -84,7 +62,7 @@ TEST(PngImage, RejectsWhatIsNotAPngAndTruncatedFiles) {
 
 TEST(PngImage, SavedFilesDecodeToTheSamePixels) {
     TPngImage image = RedAlphaRamp();
-    std::vector<std::uint8_t> file = image.SaveToMemory();
+    std::vector<std::uint8_t> file = EncodePng(image);
     TPngImage again;
     again.LoadFromMemory(file.data(), file.size());
     ASSERT_EQ(again.Width(), 3);
@@ -141,7 +119,7 @@ TEST(PngImage, StretchCopyKeepsMarginsAndRoundsHalfToEven) {
     EXPECT_EQ(dest.AlphaRow(0)[1], 0) << "outside the destination rectangle nothing changes";
 
     TPngImage rgb;
-    std::vector<std::uint8_t> file = WritePng(1, 1, PNG_COLOR_TYPE_RGB, {9, 9, 9});
+    std::vector<std::uint8_t> file = WritePng(1, 1, kPngRgb, {9, 9, 9});
     rgb.LoadFromMemory(file.data(), file.size());
     StretchCopyRect(rgb, Rect(0, 0, 1, 1), dest, Rect(7, 0, 8, 1));
     EXPECT_EQ(dest.AlphaRow(0)[7], 255) << "a source without alpha copies as opaque";
@@ -171,7 +149,7 @@ TEST(PngImage, FormatRegistrationIsOnceAndLetsPicturesLoadFiles) {
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
     std::wstring path = std::wstring(dir) + L"tallyvo_picture_test.png";
-    std::vector<std::uint8_t> file = RedAlphaRamp().SaveToMemory();
+    std::vector<std::uint8_t> file = EncodePng(RedAlphaRamp());
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
