@@ -8,6 +8,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <utility>
 
 namespace gui {
 
@@ -24,8 +25,9 @@ struct PngJob {
     std::string error;
     int width = 0, height = 0, colorType = 0;
     bool transparency = false;  // a tRNS chunk: colour-keyed or palette alpha
-    std::vector<std::uint8_t> rgba;
+    std::vector<std::uint8_t> rgba;  // decoded rows: one at a time, all of an interlaced image
     std::vector<png_bytep> rows;
+    std::vector<std::uint8_t> colour, alpha;  // the planes the image takes over
 };
 
 void OnPngError(png_structp png, png_const_charp message) {
@@ -43,6 +45,15 @@ void ReadFromJob(png_structp png, png_bytep data, png_size_t length) {
     job->inputPos += length;
 }
 
+// Splits decoded RGBA row y into the colour plane and, when there is one, the alpha plane.
+void StoreRow(PngJob* job, const std::uint8_t* rgba, int y) {
+    const size_t first = static_cast<size_t>(y) * job->width;
+    for (int x = 0; x < job->width; ++x) {
+        std::memcpy(&job->colour[(first + x) * 3], rgba + x * 4, 3);
+        if (!job->alpha.empty()) job->alpha[first + x] = rgba[x * 4 + 3];
+    }
+}
+
 bool DecodeRgba(PngJob* job) {
     if (setjmp(png_jmpbuf(job->png))) return false;
     png_set_read_fn(job->png, job, ReadFromJob);
@@ -58,12 +69,27 @@ bool DecodeRgba(PngJob* job) {
     png_set_strip_16(job->png);
     png_set_gray_to_rgb(job->png);
     png_set_add_alpha(job->png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(job->png);
+    const int passes = png_set_interlace_handling(job->png);
     png_read_update_info(job->png, job->info);
-    job->rgba.resize(static_cast<size_t>(width) * height * 4);
-    job->rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->rgba.data() + static_cast<size_t>(y) * width * 4;
-    png_read_image(job->png, job->rows.data());
+    const size_t pixels = static_cast<size_t>(width) * height;
+    const bool withAlpha = job->colorType == kPngRgba || job->colorType == kPngGrayAlpha ||
+                           job->colorType == kPngPalette || job->transparency;
+    job->colour.resize(pixels * 3);
+    job->alpha.assign(withAlpha ? pixels : 0, 0);
+    // Each pass of an interlaced image revisits every row, so only such an image is decoded whole.
+    if (passes > 1) {
+        job->rgba.resize(pixels * 4);
+        job->rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->rgba.data() + static_cast<size_t>(y) * width * 4;
+        png_read_image(job->png, job->rows.data());
+        for (png_uint_32 y = 0; y < height; ++y) StoreRow(job, job->rows[y], static_cast<int>(y));
+    } else {
+        job->rgba.resize(static_cast<size_t>(width) * 4);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(job->png, job->rgba.data(), nullptr);
+            StoreRow(job, job->rgba.data(), static_cast<int>(y));
+        }
+    }
     png_read_end(job->png, nullptr);
     return true;
 }
@@ -85,17 +111,11 @@ void TPngImage::LoadFromMemory(const void* data, size_t size) {
     png_destroy_read_struct(&job.png, job.info ? &job.info : nullptr, nullptr);
     if (!ok) throw EPngError(L"PNG decoding failed: " + sys::FromAnsi(job.error));
 
-    const size_t pixels = static_cast<size_t>(job.width) * job.height;
-    bool withAlpha = job.colorType == kPngRgba || job.colorType == kPngGrayAlpha || job.colorType == kPngPalette || job.transparency;
     width_ = job.width;
     height_ = job.height;
     colorType_ = job.colorType;
-    colour_.resize(pixels * 3);
-    alpha_.assign(withAlpha ? pixels : 0, 0);
-    for (size_t i = 0; i < pixels; ++i) {
-        std::memcpy(&colour_[i * 3], &job.rgba[i * 4], 3);
-        if (withAlpha) alpha_[i] = job.rgba[i * 4 + 3];
-    }
+    colour_ = std::move(job.colour);
+    alpha_ = std::move(job.alpha);
     Changed();
 }
 
