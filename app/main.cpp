@@ -1,5 +1,6 @@
 // The launcher's entry point. The process-wide objects come and go here in a written order
 // rather than through static initialisation, whose order across files C++ leaves open.
+#include "app/CommandLine.h"
 #include "app/f_GlobalVar.h"
 #include "gui/Forms.h"
 #include "gui/SysUtils.h"
@@ -7,22 +8,11 @@
 #include "net/public/HttpClientImpl.h"
 #include "ui/f_Main.h"
 
-#include <shellapi.h>
 #include <windows.h>
 
 #include <string>
 
 namespace {
-
-// Only the first argument counts; an empty one (a quoted "") is no argument.
-bool FirstArgumentGiven() {
-    int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args) return false;
-    const bool given = count > 1 && args[1][0] != L'\0';
-    LocalFree(args);
-    return given;
-}
 
 // The mutex lives as long as the process: its handle is never closed, the system drops it.
 bool AnotherInstanceRuns() {
@@ -32,7 +22,7 @@ bool AnotherInstanceRuns() {
 
 void RunLauncher() {
     gui::Application.Initialize();
-    if (FirstArgumentGiven()) return;
+    if (FirstArgumentGiven(GetCommandLineW())) return;
     if (AnotherInstanceRuns()) {
         gui::Application.Terminate();
         return;
