@@ -197,18 +197,6 @@ void TPNGImageButton::Notification(gui::TComponent* component, gui::TOperation o
     if (operation == gui::opRemove && component == FFocusControl) FFocusControl = nullptr;
 }
 
-void TPNGImageButton::ChangeInt(int& field, int value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
-}
-
-void TPNGImageButton::ChangeBool(bool& field, bool value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
-}
-
 // An emptied image cannot size the control: only a present one changes Width and Height.
 void TPNGImageButton::PictureChanged(TPngImage& image) {
     if (!Usable(image)) {
@@ -329,35 +317,8 @@ void TPNGImageButton::Paint() {
 
 TPNGImageButtonEx::TPNGImageButtonEx(gui::TComponent* owner) : TPNGImageButton(owner) {}
 
-void TPNGImageButtonEx::SetFontSpace(int v) {
-    if (v == FFontSpace) return;
-    FFontSpace = v;
-    Invalidate();
-}
-
-void TPNGImageButtonEx::SetAlignment(gui::TAlignment alignment) {
-    if (alignment == FAlignment) return;
-    FAlignment = alignment;
-    Invalidate();
-}
-
-void TPNGImageButtonEx::SetCaptionOffsetX(int v) {
-    if (v == FCaptionOffsetX) return;
-    FCaptionOffsetX = v;
-    Invalidate();
-}
-
-void TPNGImageButtonEx::SetCaptionOffsetY(int v) {
-    if (v == FCaptionOffsetY) return;
-    FCaptionOffsetY = v;
-    Invalidate();
-}
-
 void TPNGImageButtonEx::SetDown(bool down) {
-    if (down == FDown) return;
-    FDown = down;
-    Invalidate();
-    if (FDown && FGroupIndex != 0) ReleaseGroup();
+    if (Change(FDown, down) && FDown && FGroupIndex != 0) ReleaseGroup();
 }
 
 void TPNGImageButtonEx::ReleaseGroup() {

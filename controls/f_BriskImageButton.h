@@ -80,21 +80,21 @@ public:
     void SetPopupArrow(const gui::TPicture& picture) { FPopupArrow->Assign(picture); }
 
     int IconOffsetX() const { return FIconOffsetX; }
-    void SetIconOffsetX(int v) { ChangeInt(FIconOffsetX, v); }
+    void SetIconOffsetX(int v) { Change(FIconOffsetX, v); }
     int IconOffsetY() const { return FIconOffsetY; }
-    void SetIconOffsetY(int v) { ChangeInt(FIconOffsetY, v); }
+    void SetIconOffsetY(int v) { Change(FIconOffsetY, v); }
     int PopupArrowOffsetX() const { return FPopupArrowOffsetX; }
-    void SetPopupArrowOffsetX(int v) { ChangeInt(FPopupArrowOffsetX, v); }
+    void SetPopupArrowOffsetX(int v) { Change(FPopupArrowOffsetX, v); }
     int PopupArrowOffsetY() const { return FPopupArrowOffsetY; }
-    void SetPopupArrowOffsetY(int v) { ChangeInt(FPopupArrowOffsetY, v); }
+    void SetPopupArrowOffsetY(int v) { Change(FPopupArrowOffsetY, v); }
     int FixedHeight() const { return FFixedHeight; }
-    void SetFixedHeight(int v) { ChangeInt(FFixedHeight, v < 0 ? 0 : v); }
+    void SetFixedHeight(int v) { Change(FFixedHeight, v < 0 ? 0 : v); }
     int FixedWidth() const { return FFixedWidth; }
-    void SetFixedWidth(int v) { ChangeInt(FFixedWidth, v < 0 ? 0 : v); }
+    void SetFixedWidth(int v) { Change(FFixedWidth, v < 0 ? 0 : v); }
     bool Stretch() const { return FStretch; }
-    void SetStretch(bool on) { ChangeBool(FStretch, on); }
+    void SetStretch(bool on) { Change(FStretch, on); }
     bool Tile() const { return FTile; }
-    void SetTile(bool on) { ChangeBool(FTile, on); }
+    void SetTile(bool on) { Change(FTile, on); }
 
     // Stored only; cleared when that control goes.
     gui::TControl* FocusControl() const { return FFocusControl; }
@@ -126,12 +126,18 @@ protected:
     void FireMouseEnter();
     void FireMouseLeave();
     void FireMouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y);
+    // Sets field and repaints when the value is new; false when it already was.
+    template <class T>
+    bool Change(T& field, T value) {
+        if (field == value) return false;
+        field = value;
+        Invalidate();
+        return true;
+    }
 
 private:
     void PictureChanged(gui::TPngImage& image);
     TPngButtonLook Look();
-    void ChangeInt(int& field, int value);
-    void ChangeBool(bool& field, bool value);
 
     std::unique_ptr<gui::TPngImage> FPngImg, FPngOver, FPngDown, FPngUp, FPngDisabled;
     std::unique_ptr<gui::TPicture> FIcon, FPopupArrow;
@@ -152,17 +158,17 @@ public:
     explicit TPNGImageButtonEx(gui::TComponent* owner);
 
     int FontSpace() const { return FFontSpace; }
-    void SetFontSpace(int v);
+    void SetFontSpace(int v) { Change(FFontSpace, v); }
     bool Down() const { return FDown; }
     void SetDown(bool down);
     int GroupIndex() const { return FGroupIndex; }
     void SetGroupIndex(int index) { FGroupIndex = index; }
     gui::TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(gui::TAlignment alignment);
+    void SetAlignment(gui::TAlignment alignment) { Change(FAlignment, alignment); }
     int CaptionOffsetX() const { return FCaptionOffsetX; }
-    void SetCaptionOffsetX(int v);
+    void SetCaptionOffsetX(int v) { Change(FCaptionOffsetX, v); }
     int CaptionOffsetY() const { return FCaptionOffsetY; }
-    void SetCaptionOffsetY(int v);
+    void SetCaptionOffsetY(int v) { Change(FCaptionOffsetY, v); }
 
     void MouseDown(gui::TMouseButton button, gui::TShiftState shift, int x, int y) override;
     void MouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y) override;
