@@ -7,6 +7,7 @@
 
 #include "gui/Canvas.h"
 #include "gui/Forms.h"
+#include "controls/ShadowFrameSupport.h"
 #include "gui/SysUtils.h"
 
 namespace {
@@ -20,13 +21,10 @@ constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTI
 constexpr UINT kMoveAndShowFlags = kPlaceFlags | SWP_SHOWWINDOW;                      // 0x57
 constexpr UINT kFrameFlags = kPlaceFlags | SWP_FRAMECHANGED;                          // 0x37
 constexpr int kMinimumPicture = 6;
-constexpr int kGrow = 2 * shadow::kMargin;
 
 constexpr UINT kActivationDelay = 20;
 constexpr UINT kSnapshotDelay = 200;
 constexpr UINT kWatchdogInterval = 5000;
-
-void DebugLine(const std::string& ansi) { OutputDebugStringA((ansi + "\n").c_str()); }
 
 // The shadow must never take the form down with it: framework errors raised while following the
 // form end up in the debugger output and the form goes on without its shadow.
@@ -35,11 +33,11 @@ void Guarded(F&& step) noexcept {
     try {
         step();
     } catch (const sys::Exception& e) {
-        DebugLine(sys::ToAnsi(e.Message()));
+        shadow::DebugLine(sys::ToAnsi(e.Message()));
     } catch (const std::exception& e) {
-        DebugLine(e.what());
+        shadow::DebugLine(e.what());
     } catch (...) {
-        DebugLine("TFormShadow: unknown error");
+        shadow::DebugLine("TFormShadow: unknown error");
     }
 }
 
@@ -61,28 +59,9 @@ void RegisterShadowClass(WNDPROC proc) {
     (void)registered;
 }
 
-// The form's colour key, or CLR_INVALID when it has none.
-COLORREF FormKeyColor(HWND form) {
-    if (!(GetWindowLongPtrW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) return CLR_INVALID;
-    COLORREF key = 0;
-    BYTE alpha = 255;
-    DWORD flags = 0;
-    if (!GetLayeredWindowAttributes(form, &key, &alpha, &flags) || !(flags & LWA_COLORKEY)) return CLR_INVALID;
-    return key;
-}
-
 bool RunningOnWine() {
     static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     return wine;
-}
-
-// A copy of region moved by offset on both axes; raises sys::Exception when GDI refuses.
-gui::RegionOwner ShiftedRegion(HRGN region, int offset) {
-    gui::RegionOwner shifted(CreateRectRgn(0, 0, 0, 0));
-    if (!shifted || CombineRgn(shifted.Get(), region, nullptr, RGN_COPY) == ERROR)
-        throw sys::Exception(L"TFormShadow: CombineRgn: " + sys::SysErrorMessage(GetLastError()));
-    OffsetRgn(shifted.Get(), offset, offset);
-    return shifted;
 }
 
 // No visible window above the form other than its shadow.
@@ -175,7 +154,7 @@ void TFormShadow::_Attach(HWND form) {
         throw sys::Exception(L"SetWindowSubclass: " + sys::SysErrorMessage(GetLastError()));
     FForm = form;
     FHooked = true;
-    FSavedKeyColor = FormKeyColor(form);
+    FSavedKeyColor = shadow::FormKeyColor(form);
     FTracking = true;
     const RECT r = _FormRect();
     SetWindowPos(FHandle, nullptr, r.left, r.top, gui::RectWidth(r), gui::RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -351,131 +330,6 @@ void TFormShadow::_ApplyShowFlags() {
     SetWindowPos(FHandle, FForm, 0, 0, 0, 0, flags);
 }
 
-// --- building the picture ------------------------------------------------------------------------
-
-void TFormShadow::_BuildForFormShape(int width, int height) {
-    if (!FRegion) FRegion.Reset(CreateRectRgn(0, 0, 1, 1));
-    const int type = FRegion ? GetWindowRgn(FForm, FRegion.Get()) : ERROR;
-    if (type == COMPLEXREGION)
-        _BuildRegionShadow();
-    else
-        _BuildRectangleShadow(width, height);
-}
-
-bool TFormShadow::_CanBuild() const {
-    return FActive && FForm && IsWindow(FForm) && !(GetWindowLongPtrW(FForm, GWL_STYLE) & WS_CHILD);
-}
-
-// A new picture starts transparent inside; forgetting the captured size makes the next capture
-// fill it.
-bool TFormShadow::_EnsurePictureSize(int width, int height) {
-    if (FPicture.Width() == width && FPicture.Height() == height) return false;
-    FCaptured = SIZE{0, 0};
-    FPicture = gui::DibSection(width, height, 32);
-    if (width > 0 && height > 0 && !FPicture.Valid()) {
-        const DWORD error = GetLastError();
-        FPicture = gui::DibSection();
-        throw sys::Exception(L"CreateDIBSection: " + sys::SysErrorMessage(error));
-    }
-    return true;
-}
-
-bool TFormShadow::_KeyColorChanged() {
-    const COLORREF key = FormKeyColor(FForm);
-    if (key == CLR_INVALID || key == FSavedKeyColor) return false;
-    FSavedKeyColor = key;
-    return true;
-}
-
-void TFormShadow::_BuildRectangleShadow(int width, int height) {
-    if (FTemplate.Width() == 0) {
-        FTemplate = shadow::MakeShadowTemplate(FBlurPasses, gui::ColorToRGB(FColor));
-        FRebuild = true;
-    }
-    if (!_CanBuild()) return;
-    if (_EnsurePictureSize(width + kGrow, height + kGrow) || FRegionMode || _KeyColorChanged()) FRebuild = true;
-    if (!FRebuild) return;
-    FRegionMode = false;
-    FRebuild = false;
-    FLastWidth = width;
-    FLastHeight = height;
-    shadow::ComposeRectangleShadow(shadow::PixelsOf(FPicture), FTemplate);
-    _UpdateLayered();
-}
-
-// Shadow of the region's own outline; the pixels inside the region stay transparent until the
-// snapshot fills them, since the form covers exactly those.
-void TFormShadow::_BuildRegionShadow() {
-    if (!_CanBuild() || !FRegion) return;
-    const RECT r = _FormRect();
-    _EnsurePictureSize(gui::RectWidth(r) + kGrow, gui::RectHeight(r) + kGrow);
-    const shadow::TPixelView pixels = shadow::PixelsOf(FPicture);
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) pixels.At(x, y) = 0;
-    const gui::RegionOwner shifted = ShiftedRegion(FRegion.Get(), shadow::kMargin);
-    FillRgn(FPicture.Dc(), shifted.Get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    FRegionMask = shadow::MaskOfWhite(shadow::PixelsOf(FPicture));
-    _Blur(shadow::PixelsOf(FPicture), FBlurPasses);
-    shadow::FinishRegionShadow(pixels, FRegionMask, gui::ColorToRGB(FColor));
-    FRegionMode = true;
-    FRebuild = false;
-    FLastWidth = gui::RectWidth(r);
-    FLastHeight = gui::RectHeight(r);
-    FCaptured = SIZE{0, 0};
-    _UpdateLayered();
-}
-
-void TFormShadow::_Blur(shadow::TPixelView pixels, int passes) { shadow::BlurPixels(pixels, passes); }
-
-void TFormShadow::_PaintFormImage(HDC target, int width, int height) {
-    const gui::WindowDc source(FForm);
-    if (!source.Get()) return;
-    BitBlt(target, 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
-}
-
-// The form's image goes straight into the picture's interior (within the form's region, when it
-// has one) and is made opaque there: the picture is the only copy of the form the shadow keeps.
-void TFormShadow::_CaptureForm() {
-    if (!FForm || !IsWindow(FForm) || !FPicture.Valid()) return;
-    const RECT r = _FormRect();
-    const SIZE form{gui::RectWidth(r), gui::RectHeight(r)};
-    if (FCaptured.cx == form.cx && FCaptured.cy == form.cy) return;
-    FCaptured = form;
-    const shadow::TPixelView picture = shadow::PixelsOf(FPicture);
-    if (shadow::SnapshotFits(picture, form.cx, form.cy)) {
-        {
-            const gui::DcStateScope state(FPicture.Dc());
-            if (FRegionMode) {
-                const gui::RegionOwner clip = ShiftedRegion(FRegion.Get(), shadow::kMargin);
-                SelectClipRgn(FPicture.Dc(), clip.Get());
-            }
-            SetViewportOrgEx(FPicture.Dc(), shadow::kMargin, shadow::kMargin, nullptr);
-            _PaintFormImage(FPicture.Dc(), form.cx, form.cy);
-        }
-        const shadow::TPixelView image{&picture.At(shadow::kMargin, shadow::kMargin), form.cx, form.cy, picture.stride};
-        shadow::CopySnapshotOpaque(shadow::PixelsOf(FPicture), image, FRegionMode ? &FRegionMask : nullptr);
-    }
-    _UpdateLayered();
-}
-
-BYTE TFormShadow::_ConstantAlpha() const {
-    if (!FForm || FormKeyColor(FForm) == CLR_INVALID) return 255;
-    COLORREF key = 0;
-    BYTE alpha = 255;
-    DWORD flags = 0;
-    GetLayeredWindowAttributes(FForm, &key, &alpha, &flags);
-    return (flags & LWA_ALPHA) ? alpha : 255;
-}
-
-void TFormShadow::_UpdateLayered() {
-    if (!FPicture.Valid()) return;
-    FBlend.SourceConstantAlpha = _ConstantAlpha();
-    SIZE size{FPicture.Width(), FPicture.Height()};
-    POINT source{0, 0};
-    if (!UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FPicture.Dc(), &source, 0, &FBlend, ULW_ALPHA))
-        DebugLine("TFormShadow: UpdateLayeredWindow: " + sys::ToAnsi(sys::SysErrorMessage(GetLastError())));
-}
-
 // --- timers ----------------------------------------------------------------------------------------
 
 void TFormShadow::_SetTimer(TTimerMode mode, UINT interval) {
@@ -594,5 +448,5 @@ RECT TFormShadow::_FormRect() const {
 
 bool TFormShadow::_PictureFitsForm() const {
     const RECT r = _FormRect();
-    return FPicture.Width() == gui::RectWidth(r) + kGrow && FPicture.Height() == gui::RectHeight(r) + kGrow;
+    return FPicture.Width() == gui::RectWidth(r) + shadow::kGrow && FPicture.Height() == gui::RectHeight(r) + shadow::kGrow;
 }
