@@ -3,7 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/f_GlobalVar.h"
 #include "gui/Forms.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/HttpClientIntf.h"
 #include "net/public/HttpClientImpl.h"
 #include "ui/f_Main.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "verify/PackageCheck.h"
 
 namespace {

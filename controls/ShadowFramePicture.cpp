@@ -2,7 +2,7 @@
 
 #include "controls/ShadowFrameSupport.h"
 #include "gui/Canvas.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 using shadow::kGrow;
 

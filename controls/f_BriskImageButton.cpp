@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "gui/WindowDataRegistry.h"
 
 using gui::TPngImage;

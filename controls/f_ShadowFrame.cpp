@@ -8,7 +8,7 @@
 #include "gui/Canvas.h"
 #include "gui/Forms.h"
 #include "controls/ShadowFrameSupport.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "gui/Gdi.h"
 #include "gui/PngImage.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <algorithm>
 

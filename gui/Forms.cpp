@@ -1,6 +1,6 @@
 #include "gui/Forms.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "gui/Graphics.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <algorithm>
 #include <cstring>

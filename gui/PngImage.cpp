@@ -1,6 +1,6 @@
 #include "gui/PngImage.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <png.h>
 

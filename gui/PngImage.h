@@ -2,7 +2,7 @@
 // PNG pictures (read only: the launcher never writes one) decoded with libpng into 8-bit RGB plus an optional alpha plane. Colour and alpha
 // are kept apart so that one row of alpha can be read and written on its own.
 #include "gui/Graphics.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "gui/WinControl.h"
 
 #include "gui/Forms.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <algorithm>
 

@@ -16,7 +16,7 @@
 // pieces joined with +), identifiers, sets [a, b] and the booleans True / False. The text is
 // UTF-8; a leading byte-order mark and // comments are allowed. Every node and property keeps
 // its line so that the loader can point at the place of a fault.
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <string>
 #include <vector>

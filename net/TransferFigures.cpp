@@ -1,6 +1,6 @@
 #include "net/TransferFigures.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <cstdio>
 

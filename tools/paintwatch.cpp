@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gui/Gdi.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "ui/DownloadFigures.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/TransferFigures.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "controls/f_BriskImageButton.h"
 #include "controls/f_ShadowFrame.h"
 #include "gui/PngImage.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <objbase.h>
 #include <shlobj.h>

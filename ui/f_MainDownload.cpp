@@ -5,7 +5,7 @@
 #include "app/f_GlobalVar.h"
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/public/WinHandles.h"
 #include "ui/DownloadFigures.h"
 #include "ui/MirrorHosts.h"

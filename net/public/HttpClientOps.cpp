@@ -3,7 +3,7 @@
 
 #include <objbase.h>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/public/HttpFileUtils.h"
 
 namespace {

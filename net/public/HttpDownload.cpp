@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/TransferFigures.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpClientImpl.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/f_GlobalVar.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <gtest/gtest.h>
 

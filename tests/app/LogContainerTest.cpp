@@ -1,7 +1,7 @@
 // The logger's display controls: real windows of the three kinds and one it refuses.
 #include "app/f_Logger.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/support/TestEnv.h"
 
 #include <commctrl.h>

@@ -1,6 +1,6 @@
 #include "app/f_Logger.h"
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 
 #include "controls/f_ShadowFrame.h"
 #include "gui/Forms.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 namespace {
 

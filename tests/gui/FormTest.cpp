@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "gui/Forms.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "gui/Timer.h"
 
 #include <commctrl.h>

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "net/public/HttpClientImpl.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpFileUtils.h"

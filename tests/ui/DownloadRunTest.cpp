@@ -3,7 +3,7 @@
 // outside, and real transfers from the local mirror over either line.
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"

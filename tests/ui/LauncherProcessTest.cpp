@@ -1,6 +1,6 @@
 // The launcher as a process: refusals, the single instance and the normal end, run from here so
 // the exit codes can be read in full.
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "controls/XPEditEx.h"
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>

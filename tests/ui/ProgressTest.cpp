@@ -1,7 +1,7 @@
 // The progress page as the transfer's notifications redraw it: percentage or amount received,
 // bar, speed and time left, the cancel answer, what a done run shows, and the failure log lines.
 #include "app/f_GlobalVar.h"
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/DownloadFigures.h"

@@ -1,4 +1,4 @@
-#include "gui/SysUtils.h"
+#include "sys/SysUtils.h"
 
 #include <gtest/gtest.h>
 
