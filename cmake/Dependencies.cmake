@@ -15,6 +15,13 @@ if(CMAKE_CROSSCOMPILING AND EXISTS ${TALLYVO_LIBPNG_SOURCE}/CMakeLists.txt)
   set(PNG_EXECUTABLES OFF CACHE BOOL "" FORCE)
   set(SKIP_INSTALL_ALL ON CACHE BOOL "" FORCE)
   set(DFA_XTRA ${CMAKE_CURRENT_LIST_DIR}/pnglibconf.dfa CACHE FILEPATH "" FORCE)
+  # libpng's generated configuration does not depend on our features file: a build folder made
+  # before a change to it would keep compiling the old feature set.
+  set(png_generated ${CMAKE_BINARY_DIR}/libpng/pnglibconf)
+  if(EXISTS ${png_generated}.h AND ${DFA_XTRA} IS_NEWER_THAN ${png_generated}.h)
+    file(REMOVE ${png_generated}.h ${png_generated}.out ${png_generated}.c)
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${DFA_XTRA})
   add_subdirectory(${TALLYVO_LIBPNG_SOURCE} ${CMAKE_BINARY_DIR}/libpng EXCLUDE_FROM_ALL)
   target_include_directories(png_static INTERFACE ${TALLYVO_LIBPNG_SOURCE} ${CMAKE_BINARY_DIR}/libpng)
   add_library(PNG::PNG ALIAS png_static)
