@@ -390,12 +390,7 @@ void TControl::MouseLeave() {
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(*this) {}
 
 void TGraphicControl::PaintTo(HDC dc) {
-    struct PaintScope {
-        TControlCanvas& canvas;
-        ~PaintScope() { canvas.SetPaintHandle(nullptr); }
-    } scope{canvas_};
-    canvas_.SetPaintHandle(dc);
-    Paint();
+    canvas_.PaintOn(dc, [this] { Paint(); });
 }
 
 }  // namespace gui

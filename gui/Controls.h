@@ -53,6 +53,16 @@ public:
     void FreeHandle();
     // During a paint the canvas draws on the paint DC; nullptr ends that.
     void SetPaintHandle(HDC dc);
+    // Runs paint with the canvas on dc, and lets go of dc afterwards, also when paint throws.
+    template <typename Paint>
+    void PaintOn(HDC dc, Paint paint) {
+        struct Release {
+            TControlCanvas& canvas;
+            ~Release() { canvas.SetPaintHandle(nullptr); }
+        } release{*this};
+        SetPaintHandle(dc);
+        paint();
+    }
 
 protected:
     void CreateHandle() override;

@@ -101,12 +101,7 @@ void TWinControl::WMPrintClient(TMessage& m) {
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(*this) {}
 
 void TCustomControl::PaintWindow(HDC dc) {
-    struct PaintScope {
-        TControlCanvas& canvas;
-        ~PaintScope() { canvas.SetPaintHandle(nullptr); }
-    } scope{canvas_};
-    canvas_.SetPaintHandle(dc);
-    Paint();
+    canvas_.PaintOn(dc, [this] { Paint(); });
 }
 
 }  // namespace gui

@@ -10,9 +10,7 @@ marker=$WINEPREFIX/drive_c/tallyvo-e2e-installer.started
 rm -f "$marker"
 "$E2E_SRC/tools/wine-run.sh" "$E2E_BUILD/bin/exitcode_runner.exe" "$exe" >"$E2E_DIR/exitcode.txt" 2>/dev/null &
 E2E_PIDS+=("$!")
-wait_for 40 "the main window at 428, 161" main_window_shown
-expect_pixel 306 311 148EED "download button blue" 60
-click_at 306 311
+press_download_when_shown
 
 # The bar's left end turns blue first; a point further right only later.
 expect_pixel 40 294 009FD9 "the left end of the progress bar" 40

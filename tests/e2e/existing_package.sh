@@ -20,9 +20,7 @@ question_checked() {
 }
 
 wine_start "$exe"
-wait_for 40 "the main window at 428, 161" main_window_shown
-expect_pixel 306 311 148EED "download button blue" 60
-click_at 306 311
+press_download_when_shown
 question_checked
 shot question
 question_cancel

@@ -11,9 +11,7 @@ marker=$WINEPREFIX/drive_c/tallyvo-e2e-foreign.started
 rm -f "$marker"
 exe=$(launcher_copy)
 launcher_start_counted "$exe"
-wait_for 40 "the main window at 428, 161" main_window_shown
-expect_pixel 306 311 148EED "download button blue" 60
-click_at 306 311
+press_download_when_shown
 prompt_opens
 shot prompt
 [ -e "$saved" ] && fail "the rejected package is still at $saved"

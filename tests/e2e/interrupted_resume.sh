@@ -7,9 +7,7 @@ rm -f "$E2E_NGINX/access.log"
 mirror_start 300k
 exe=$(launcher_copy)
 wine_start "$exe"
-wait_for 40 "the main window at 428, 161" main_window_shown
-expect_pixel 306 311 148EED "download button blue" 60
-click_at 306 311
+press_download_when_shown
 
 temp=$saved.tmp
 side=$saved.sdc

@@ -6,9 +6,7 @@ rm -f "$E2E_NGINX/access.log"
 TALLYVO_UPLOADS_NO_LENGTH=1 mirror_start 300k
 exe=$(launcher_copy)
 wine_start "$exe"
-wait_for 40 "the main window at 428, 161" main_window_shown
-expect_pixel 306 311 148EED "download button blue" 60
-click_at 306 311
+press_download_when_shown
 
 temp=$saved.tmp
 temp_holds_some() { [ -f "$temp" ] && [ "$(stat -c %s "$temp")" -gt 300000 ]; }

@@ -44,6 +44,13 @@ mirror_package() { echo "$E2E_NGINX/www/uploads/$PACKAGE_NAME"; }
 saved=$E2E_DIR/Tallyvo/$PACKAGE_NAME
 package_complete() { [ -f "$saved" ] && cmp -s "$saved" "$(mirror_package)"; }
 
+# Waits for the main window and presses the download picture of its start page.
+press_download_when_shown() {
+  wait_for 40 "the main window at 428, 161" main_window_shown
+  expect_pixel 306 311 148EED "download button blue" 60
+  click_at 306 311
+}
+
 # A private copy of the launcher, so that its "Tallyvo\" and log folders belong to this test.
 launcher_copy() {
   cp "$E2E_BUILD/bin/TallyvoLauncherLocal.exe" "$E2E_DIR/"
