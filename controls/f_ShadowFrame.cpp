@@ -1,12 +1,11 @@
 #include "controls/f_ShadowFrame.h"
 
-#include <commctrl.h>
-
 #include <exception>
 #include <string>
 
 #include "gui/Canvas.h"
 #include "gui/Forms.h"
+#include "gui/WindowSubclass.h"
 #include "controls/ShadowFrameSupport.h"
 #include "sys/SysUtils.h"
 
@@ -149,9 +148,9 @@ void TFormShadow::ShowShadow(bool show) {
 // --- attaching -----------------------------------------------------------------------------------
 
 void TFormShadow::_Attach(HWND form) {
-    if (!SetWindowSubclass(form, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this),
-                           reinterpret_cast<DWORD_PTR>(this)))
-        throw sys::Exception(L"SetWindowSubclass: " + sys::SysErrorMessage(GetLastError()));
+    if (!gui::SetWindowSubclass(form, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this),
+                                reinterpret_cast<DWORD_PTR>(this)))
+        throw sys::Exception(L"TFormShadow.SetForm: the window is not this thread's");
     FForm = form;
     FHooked = true;
     FSavedKeyColor = shadow::FormKeyColor(form);
@@ -163,7 +162,7 @@ void TFormShadow::_Attach(HWND form) {
 void TFormShadow::_Detach() {
     // A detached shadow would otherwise stay on screen where the form last was.
     ShowShadow(false);
-    if (FHooked) RemoveWindowSubclass(FForm, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this));
+    if (FHooked) gui::RemoveWindowSubclass(FForm, &TFormShadow::FormSubclassProc, reinterpret_cast<UINT_PTR>(this));
     FHooked = false;
     FForm = nullptr;
     FTracking = false;
@@ -186,7 +185,7 @@ bool TFormShadow::_PassOn(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     TPassGuard guard;
     guard.outer = FPassGuards;
     FPassGuards = &guard;
-    result = DefSubclassProc(FForm, msg, wParam, lParam);
+    result = gui::DefSubclassProc(FForm, msg, wParam, lParam);
     if (!guard.alive) return false;
     FPassGuards = guard.outer;
     return true;

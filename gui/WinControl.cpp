@@ -152,8 +152,11 @@ void TWinControl::CreateWnd() {
     }
     showing_ = IsWindowVisible(window) != FALSE;
     if (IsSystemClass()) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
+    // A hidden child gets its window when it is first shown or asked for its handle: the pages
+    // a user may never open cost no windows, and their system classes load no libraries.
     for (TControl* child : std::vector<TControl*>(controls_)) {
-        if (auto* w = dynamic_cast<TWinControl*>(child)) w->HandleNeeded();
+        auto* w = dynamic_cast<TWinControl*>(child);
+        if (w && w->Visible()) w->HandleNeeded();
     }
     Realign();
 }
@@ -302,7 +305,7 @@ void TWinControl::InsertControl(TControl* control) {
     controls_.push_back(control);
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
         tabList_.push_back(w);
-        if (handle_) w->HandleNeeded();
+        if (handle_ && w->Visible()) w->HandleNeeded();
     }
 }
 

@@ -101,11 +101,13 @@ gui::TWindowDataBindings Tfrm_Main::WindowDataBindings() {
 }
 
 void Tfrm_Main::FormCreate(gui::TObject*) {
+    // The start page first: the form's window, made when the shadow attaches, then gets windows
+    // for the start page's controls only, not for the pages it would hide at once.
+    for (int i = 0; i < PC->PageCount(); ++i) PC->Page(i)->SetTabVisible(false);
+    PC->SetActivePage(TS1);
     FShadow = std::make_unique<TFormShadow>();
     FShadow->SetForm(Handle());
     ResetDownloadState();
-    for (int i = 0; i < PC->PageCount(); ++i) PC->Page(i)->SetTabVisible(false);
-    PC->SetActivePage(TS1);
 }
 
 void Tfrm_Main::FormShow(gui::TObject*) {

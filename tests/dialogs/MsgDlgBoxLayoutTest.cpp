@@ -3,8 +3,7 @@
 #include "MsgDlgBoxTestSupport.h"
 
 #include "gui/Gdi.h"
-
-#include <commctrl.h>
+#include "gui/WindowSubclass.h"
 
 using namespace msgdlgtest;
 
@@ -197,14 +196,14 @@ LRESULT CALLBACK RecordSysCommand(HWND window, UINT msg, WPARAM wParam, LPARAM l
         ++gSysCommands;
         return 0;  // no move loop without a held mouse button
     }
-    return DefSubclassProc(window, msg, wParam, lParam);
+    return gui::DefSubclassProc(window, msg, wParam, lParam);
 }
 
 }  // namespace
 
 TEST(MsgDlgTitleBar, PressingTheTitleStartsTheSystemMove) {
     RunDialog({mdkInfo}, [](Tfrm_MsgDlg& d) {
-        SetWindowSubclass(d.Handle(), RecordSysCommand, 1, 0);
+        gui::SetWindowSubclass(d.Handle(), RecordSysCommand, 1, 0);
         gSysCommands = 0;
         SendMessageW(d.pnl_title->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
         SendMessageW(d.pnl_title->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
@@ -214,7 +213,7 @@ TEST(MsgDlgTitleBar, PressingTheTitleStartsTheSystemMove) {
         EXPECT_EQ(gSysCommands, 2u);
         EXPECT_EQ(GetCapture(), nullptr);
         EXPECT_EQ(d.ModalResult(), gui::mrNone);
-        RemoveWindowSubclass(d.Handle(), RecordSysCommand, 1);
+        gui::RemoveWindowSubclass(d.Handle(), RecordSysCommand, 1);
         PostKey(d, VK_ESCAPE);
     });
 }

@@ -3,8 +3,8 @@
 #include "gui/Forms.h"
 #include "sys/SysUtils.h"
 #include "gui/Timer.h"
+#include "gui/WindowSubclass.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,7 +58,7 @@ protected:
 
 LRESULT CALLBACK CountShowingChanged(HWND window, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
     if (msg == CM_SHOWINGCHANGED) reinterpret_cast<std::vector<bool>*>(data)->push_back(IsWindowVisible(window) != FALSE);
-    return DefSubclassProc(window, msg, w, l);
+    return gui::DefSubclassProc(window, msg, w, l);
 }
 
 }  // namespace
@@ -123,12 +123,12 @@ TEST_F(Forms, ShowingChangedReachesTheWindowOnEveryShowAndHide) {
     TForm* form = Make();
     form->HandleNeeded();
     std::vector<bool> states;
-    ASSERT_TRUE(SetWindowSubclass(form->Handle(), CountShowingChanged, 1, reinterpret_cast<DWORD_PTR>(&states)));
+    ASSERT_TRUE(gui::SetWindowSubclass(form->Handle(), CountShowingChanged, 1, reinterpret_cast<DWORD_PTR>(&states)));
     form->Show();
     form->Show();
     form->Hide();
     form->Show();
-    RemoveWindowSubclass(form->Handle(), CountShowingChanged, 1);
+    gui::RemoveWindowSubclass(form->Handle(), CountShowingChanged, 1);
     ASSERT_EQ(states.size(), 3u) << "a second Show changes nothing";
     EXPECT_TRUE(states[0]);
     EXPECT_FALSE(states[1]);
