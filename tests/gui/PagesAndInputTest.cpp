@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "gui/ComCtrls.h"
+#include "gui/ExtCtrls.h"
 #include "gui/StdCtrls.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,27 @@ TEST_F(PagesAndInput, OnePageShowsAtATimeAndItsOnShowFires) {
     EXPECT_FALSE(IsWindowVisible(pc->Page(2)->Handle()));
     pc->SetActivePage(pc->Page(1));
     EXPECT_EQ(shows, 1) << "the active page again changes nothing";
+}
+
+TEST_F(PagesAndInput, AHiddenPagesControlsGetWindowsWhenThePageIsFirstShown) {
+    TPageControl* pc = MakePages(3);
+    TPanel* panels[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        panels[i] = New<TPanel>(form);
+        panels[i]->SetParent(pc->Page(i));
+    }
+    EXPECT_TRUE(panels[0]->HandleAllocated());
+    EXPECT_FALSE(panels[1]->HandleAllocated()) << "a page never shown costs no windows";
+    pc->SetActivePage(pc->Page(1));
+    ASSERT_TRUE(panels[1]->HandleAllocated());
+    EXPECT_TRUE(IsWindowVisible(panels[1]->Handle()));
+    pc->DestroyHandle();
+    pc->HandleNeeded();
+    EXPECT_TRUE(panels[1]->HandleAllocated()) << "made anew with the shown page";
+    EXPECT_FALSE(panels[0]->HandleAllocated() || panels[2]->HandleAllocated()) << "not with the hidden ones";
+    ASSERT_TRUE(panels[2]->Handle()) << "asked for, a hidden control's window is made at once";
+    EXPECT_FALSE(IsWindowVisible(panels[2]->Handle()));
+    EXPECT_EQ(GetParent(panels[2]->Handle()), pc->Page(2)->Handle());
 }
 
 TEST_F(PagesAndInput, HiddenTabsGiveThePagesTheWholeControl) {
