@@ -1,5 +1,9 @@
 #include "gui/Gdi.h"
 
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 namespace gui {
 
 MemoryDc::MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
@@ -27,6 +31,29 @@ PaintDc::PaintDc(HWND window) : window_(window) { BeginPaint(window, &ps_); }
 
 PaintDc::~PaintDc() { EndPaint(window_, &ps_); }
 
+namespace {
+
+// Our 32-bit sections, all top-down: a section's orientation cannot be read back from GDI,
+// which reports every height as positive, so only these are ever written in place.
+std::mutex g_topDownLock;
+std::vector<HBITMAP> g_topDown32;
+
+void NoteTopDown32(HBITMAP bitmap, bool live) {
+    const std::lock_guard<std::mutex> lock(g_topDownLock);
+    if (live) {
+        g_topDown32.push_back(bitmap);
+    } else {
+        g_topDown32.erase(std::remove(g_topDown32.begin(), g_topDown32.end(), bitmap), g_topDown32.end());
+    }
+}
+
+bool IsTopDown32(HGDIOBJ bitmap) {
+    const std::lock_guard<std::mutex> lock(g_topDownLock);
+    return std::find(g_topDown32.begin(), g_topDown32.end(), bitmap) != g_topDown32.end();
+}
+
+}  // namespace
+
 DibSection::DibSection(int width, int height, int bitsPerPixel)
     : width_(width), height_(height), bits_(bitsPerPixel == 32 ? 32 : 24), dc_(nullptr) {
     if (width_ <= 0 || height_ <= 0 || !dc_) return;
@@ -43,6 +70,7 @@ DibSection::DibSection(int width, int height, int bitsPerPixel)
     pixels_ = static_cast<std::uint8_t*>(bits);
     stride_ = ((width_ * bits_ + 31) / 32) * 4;
     previous_ = SelectObject(dc_.Get(), bitmap_.Get());
+    if (bits_ == 32) NoteTopDown32(bitmap_.Get(), true);
 }
 
 DibSection& DibSection::operator=(DibSection&& other) noexcept {
@@ -66,6 +94,7 @@ void DibSection::Release() {
     // The bitmap must leave the DC before either is deleted.
     if (dc_ && previous_) SelectObject(dc_.Get(), previous_);
     previous_ = nullptr;
+    if (bitmap_ && bits_ == 32) NoteTopDown32(bitmap_.Get(), false);
     bitmap_.Reset();
     dc_ = MemoryDc();
     pixels_ = nullptr;
@@ -86,6 +115,28 @@ void DibSection::SetPixelAt(int x, int y, COLORREF c) {
     p[1] = GetGValue(c);
     p[2] = GetRValue(c);
     if (bits_ == 32) p[3] = 0xFF;
+}
+
+bool OpenDirectDibArea(HDC dc, const RECT& logical, DirectDibArea& area) {
+    DIBSECTION dib{};
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    if (!bitmap || !IsTopDown32(bitmap) || GetObjectW(bitmap, sizeof(dib), &dib) != sizeof(dib)) return false;
+    if (!dib.dsBm.bmBits || GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE) return false;
+    RECT clip{};
+    const int clipKind = GetClipBox(dc, &clip);
+    if (clipKind == COMPLEXREGION || clipKind == ERROR) return false;
+    RECT wanted{};
+    if (clipKind == NULLREGION || !IntersectRect(&wanted, &logical, &clip)) wanted = RECT{};
+    POINT origin{0, 0};
+    LPtoDP(dc, &origin, 1);
+    OffsetRect(&wanted, origin.x, origin.y);
+    const RECT bounds{0, 0, dib.dsBm.bmWidth, dib.dsBm.bmHeight};
+    if (!IntersectRect(&area.device, &wanted, &bounds)) area.device = RECT{};
+    area.bits = static_cast<std::uint8_t*>(dib.dsBm.bmBits);
+    area.stride = dib.dsBm.bmWidthBytes;
+    area.origin = origin;
+    GdiFlush();
+    return true;
 }
 
 DoubleBuffer::DoubleBuffer(HDC target, const RECT& area)

@@ -163,6 +163,19 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// The 32-bit DibSection selected into a DC, opened for writing in place: the device pixels
+// that a logical rectangle covers there, within the DC's clip. Found only for a DC that maps
+// logical to device coordinates by a shift alone and clips to one rectangle (or not at all).
+struct DirectDibArea {
+    std::uint8_t* bits = nullptr;  // device row 0
+    std::ptrdiff_t stride = 0;
+    POINT origin{};                // the device point of logical 0, 0
+    RECT device{};                 // the writable pixels of the rectangle, in device coordinates
+    std::uint8_t* Pixel(int x, int y) const { return bits + y * stride + x * 4; }
+};
+// False when the DC offers no such area; GDI drawing still pending has landed when it is true.
+bool OpenDirectDibArea(HDC dc, const RECT& logical, DirectDibArea& area);
+
 // Double buffer for one paint: a memory DC the size of the paint rectangle with the viewport
 // shifted, so callers draw in the target's coordinates; blitted once when it goes.
 class DoubleBuffer {

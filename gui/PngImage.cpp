@@ -168,29 +168,44 @@ TBitmap TPngImage::ToBitmap() const {
     return bitmap;
 }
 
-void TPngImage::Draw(TCanvas& canvas, const RECT& rect) {
-    HDC dc = canvas.Handle();
+// Blends the image, stretched to rect, over target's pixels; x and y count from rect's corner.
+template <class PixelAt>
+void TPngImage::BlendInto(const RECT& rect, const RECT& pixels, PixelAt&& target) const {
     const int w = RectWidth(rect), h = RectHeight(rect);
-    if (!dc || Empty() || w <= 0 || h <= 0) return;
-    // The blend needs what the canvas holds beneath: read it, blend, write it back.
-    DibSection area(w, h, 32);
-    if (!area.Valid()) return;
-    BitBlt(area.Dc(), 0, 0, w, h, dc, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    for (int y = 0; y < h; ++y) {
+    for (int y = pixels.top; y < pixels.bottom; ++y) {
         const int sy = static_cast<int>(static_cast<long long>(y) * height_ / h);
         const std::uint8_t* src = Row(sy);
         const std::uint8_t* alpha = AlphaRow(sy);
-        std::uint8_t* dst = area.Row(y);
-        for (int x = 0; x < w; ++x) {
+        for (int x = pixels.left; x < pixels.right; ++x) {
             const int sx = static_cast<int>(static_cast<long long>(x) * width_ / w);
             const int a = alpha ? alpha[sx] : 255;
-            std::uint8_t* d = dst + x * 4;
+            std::uint8_t* d = target(x, y);
             d[0] = BlendChannel(src[sx * 3 + 2], d[0], a);
             d[1] = BlendChannel(src[sx * 3 + 1], d[1], a);
             d[2] = BlendChannel(src[sx * 3 + 0], d[2], a);
         }
     }
+}
+
+void TPngImage::Draw(TCanvas& canvas, const RECT& rect) {
+    HDC dc = canvas.Handle();
+    const int w = RectWidth(rect), h = RectHeight(rect);
+    if (!dc || Empty() || w <= 0 || h <= 0) return;
+    // The blend needs what the canvas holds beneath. A canvas on a 32-bit DIB (every double
+    // buffer) is blended in place; any other is read into a copy, blended and written back.
+    DirectDibArea direct;
+    if (OpenDirectDibArea(dc, rect, direct)) {
+        const int dx = direct.origin.x + rect.left, dy = direct.origin.y + rect.top;
+        RECT pixels = direct.device;
+        OffsetRect(&pixels, -dx, -dy);
+        BlendInto(rect, pixels, [&](int x, int y) { return direct.Pixel(x + dx, y + dy); });
+        return;
+    }
+    DibSection area(w, h, 32);
+    if (!area.Valid()) return;
+    BitBlt(area.Dc(), 0, 0, w, h, dc, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    BlendInto(rect, RECT{0, 0, w, h}, [&](int x, int y) { return area.Row(y) + x * 4; });
     BitBlt(dc, rect.left, rect.top, w, h, area.Dc(), 0, 0, SRCCOPY);
 }
 

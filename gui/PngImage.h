@@ -45,6 +45,8 @@ public:
 
 private:
     size_t RowOffset(int y, int bytes) const { return static_cast<size_t>(y) * width_ * bytes; }
+    template <class PixelAt>
+    void BlendInto(const RECT& rect, const RECT& pixels, PixelAt&& target) const;
     int width_ = 0, height_ = 0;
     int colorType_ = kPngRgba;
     std::vector<std::uint8_t> colour_;

@@ -1,3 +1,5 @@
+#include "gui/Canvas.h"
+#include "gui/Gdi.h"
 #include "gui/Graphics.h"
 #include "gui/PngImage.h"
 
@@ -77,14 +79,70 @@ TEST(PngImage, AlphaBlendFollowsTheRoundedFormulaAtZeroHalfAndFull) {
     EXPECT_EQ(BlendChannel(255, 0, 128), (255 * 128 + 255) >> 8);
 
     TPngImage image = RedAlphaRamp();
-    DibSection dib(3, 1, 24);
-    TCanvas canvas(dib.Dc());
-    canvas.Brush.SetColor(RGBColor(0, 0, 200));
-    canvas.FillRect(Rect(0, 0, 3, 1));
-    canvas.Draw(0, 0, image);
-    EXPECT_EQ(dib.PixelAt(0, 0), RGB(0, 0, 200)) << "alpha 0 leaves the background";
-    EXPECT_EQ(dib.PixelAt(1, 0), RGB((255 * 128 + 255) >> 8, 0, (200 * 127 + 255) >> 8));
-    EXPECT_EQ(dib.PixelAt(2, 0), RGB(255, 0, 0)) << "alpha 255 replaces it";
+    for (int bits : {24, 32}) {  // read back and written, or blended in place
+        SCOPED_TRACE(bits);
+        DibSection dib(3, 1, bits);
+        TCanvas canvas(dib.Dc());
+        canvas.Brush.SetColor(RGBColor(0, 0, 200));
+        canvas.FillRect(Rect(0, 0, 3, 1));
+        canvas.Draw(0, 0, image);
+        EXPECT_EQ(dib.PixelAt(0, 0), RGB(0, 0, 200)) << "alpha 0 leaves the background";
+        EXPECT_EQ(dib.PixelAt(1, 0), RGB((255 * 128 + 255) >> 8, 0, (200 * 127 + 255) >> 8));
+        EXPECT_EQ(dib.PixelAt(2, 0), RGB(255, 0, 0)) << "alpha 255 replaces it";
+    }
+}
+
+// Drawn in place or through a copy, an image lands where the DC's shift puts it and only within
+// its clip: the same pixels whatever bitmap the DC holds.
+TEST(PngImage, DrawHonoursTheShiftAndClipOfTheCanvas) {
+    TPngImage image = RedAlphaRamp();
+    struct TCase {
+        const char* name;
+        int bits;
+        bool bottomUp;  // a section made elsewhere, rows stored bottom first
+        std::vector<RECT> clip;  // device rectangles; none: no clip
+    };
+    const TCase cases[] = {
+        {"in place", 32, false, {}},
+        {"in place, clipped", 32, false, {{5, 0, 8, 4}}},
+        {"in place, clip of two parts", 32, false, {{0, 0, 5, 1}, {5, 1, 8, 4}}},
+        {"foreign bottom-up section", 32, true, {}},
+        {"24-bit copy", 24, false, {{5, 0, 8, 4}}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DibSection ours(8, 4, c.bits);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = 8;
+        info.bmiHeader.biHeight = 4;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = static_cast<WORD>(c.bits);
+        void* bits = nullptr;
+        MemoryDc foreignDc(nullptr);
+        BitmapOwner foreign(CreateDIBSection(foreignDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const SelectScope selected(foreignDc.Get(), foreign.Get());
+        const HDC dc = c.bottomUp ? foreignDc.Get() : ours.Dc();
+        PatBlt(dc, 0, 0, 8, 4, BLACKNESS);
+        RegionOwner clip(c.clip.empty() ? nullptr : CreateRectRgn(0, 0, 0, 0));
+        for (const RECT& r : c.clip) {
+            RegionOwner part(CreateRectRgnIndirect(&r));
+            CombineRgn(clip.Get(), clip.Get(), part.Get(), RGN_OR);
+        }
+        SelectClipRgn(dc, clip.Get());
+        SetViewportOrgEx(dc, 2, 1, nullptr);
+        TCanvas canvas(dc);
+        canvas.StretchDraw(Rect(1, 0, 4, 1), image);  // device x 3..5 of row 1: red at x 4 (half), 5 (full)
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        SelectClipRgn(dc, nullptr);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const bool clipped = clip.Get() && !PtInRegion(clip.Get(), x, y);
+                const int red = (y != 1 || clipped) ? 0 : x == 4 ? (255 * 128 + 255) >> 8 : x == 5 ? 255 : 0;
+                EXPECT_EQ(GetPixel(dc, x, y), RGB(red, 0, 0)) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(PngImage, DrawScalesByNearestNeighbourFromTheRectangleLeft) {
