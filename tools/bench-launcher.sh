@@ -364,6 +364,18 @@ window_and_fetch_round() {
   if [ "$with_download" = 1 ] && [ $((round % 2)) = 1 ]; then download_with_fetch; fi
 }
 
+# Ends this prefix's desktop process (explorer.exe), waiting up to 10 s for it to go.
+end_prefix_desktop() {
+  local p pids=()
+  for p in $(pgrep -f 'explorer.exe'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && pids+=("$p")
+  done
+  [ "${#pids[@]}" -gt 0 ] || return 0
+  kill "${pids[@]}" 2>/dev/null || true
+  local until_s=$((SECONDS + 10))
+  while [ "$SECONDS" -lt "$until_s" ] && kill -0 "${pids[@]}" 2>/dev/null; do sleep 0.1; done
+}
+
 # A start timed the way the end-to-end scripts see the window: screenshots until it is painted.
 screenshot_startup_round() {
   fresh_run_folder
@@ -372,10 +384,27 @@ screenshot_startup_round() {
   t0=$(now)
   timeout 30 "$tools/wine-run.sh" "$build/bin/procmem.exe" >/dev/null 2>&1 || true
   record wine_run_console_ms "$(calc "($(now) - $t0) * 1000")"
-  started_at=$(now)
-  "$tools/wine-run.sh" "$run/$launcher" >/dev/null 2>&1 &
-  STARTED=("$!")
-  until main_window_shown; do [ "$SECONDS" -lt "$end" ] || fail "no painted window on a screenshot within 30 s"; done
+  local attempt
+  for attempt in 1 2; do
+    started_at=$(now)
+    WINEDEBUG=-all,err+winediag "$tools/wine-run.sh" "$run/$launcher" >/dev/null 2>"$work/screenshot-start.err" &
+    STARTED=("$!")
+    until main_window_shown; do
+      kill -0 "${STARTED[0]}" 2>/dev/null || break
+      [ "$SECONDS" -lt "$end" ] || fail "no painted window on a screenshot within 30 s"
+    done
+    main_window_shown && break
+    # Wine's desktop process, brought up while the last one still winds down, can come up
+    # without its display driver ("no driver could be loaded") and stays so; the launcher then
+    # cannot make a window and ends. That is the prefix's trouble, not the launcher's: end that
+    # desktop and start the launcher once more.
+    wait "${STARTED[0]}" 2>/dev/null || true
+    grep -q 'no driver could be loaded' "$work/screenshot-start.err" ||
+      fail "the launcher ended before its window was painted: $(tail -3 "$work/screenshot-start.err")"
+    echo "$round screenshot start $attempt: Wine's desktop came up without a display driver; started again" >>"$probe_lines"
+    end_prefix_desktop
+  done
+  main_window_shown || fail "no painted window on a screenshot in two starts"
   painted_at=$(now)
   record screenshot_startup_ms "$(calc "($painted_at - $started_at) * 1000")"
   for _ in 1 2 3; do
