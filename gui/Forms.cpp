@@ -425,8 +425,11 @@ void TApplication::Terminate() {
 
 void TApplication::Run() {
     if (mainForm_) {
-        ShowWindow(Handle(), SW_SHOWNORMAL);
+        // The first picture before anything it does not need: the form paints at once, and
+        // only then come the task-bar window and what the form's show handler left queued.
         mainForm_->Show();
+        RedrawWindow(mainForm_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     }
     while (!terminated_) HandleMessage();
 }

@@ -402,12 +402,26 @@ void TWinControl::SetVisible(bool visible) {
     TControl::SetVisible(visible);
     if (!handle_ && visible && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
     if (!handle_) return;
-    ShowWindow(handle_, visible ? ShowCommand() : SW_HIDE);
+    ShowHandle(visible);
     bool nowShowing = Showing();
     if (nowShowing != showing_) {
         showing_ = nowShowing;
         SendMessageW(handle_, CM_SHOWINGCHANGED, 0, 0);
     }
+}
+
+// A top-level window shown the usual way erases and frames every child at once, one round trip
+// after another (about 2.5 ms a child under Wine); shown without redrawing and invalidated
+// instead, each child erases within its first paint.
+void TWinControl::ShowHandle(bool visible) {
+    if (!visible || Parent()) {
+        ShowWindow(handle_, visible ? ShowCommand() : SW_HIDE);
+        return;
+    }
+    const UINT activation = ShowCommand() == SW_SHOWNA ? SWP_NOACTIVATE | SWP_NOZORDER : 0;
+    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | activation);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 RECT TWinControl::ClientRect() const {

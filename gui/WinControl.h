@@ -126,6 +126,7 @@ protected:
     bool IsSystemClass() const { return defWndProc_ != nullptr; }
     // How SetVisible shows the window: children without activation, forms activated.
     virtual int ShowCommand() const { return SW_SHOWNA; }
+    void ShowHandle(bool visible);
 
 private:
     friend class TForm;
