@@ -172,17 +172,25 @@ TBitmap TPngImage::ToBitmap() const {
 template <class PixelAt>
 void TPngImage::BlendInto(const RECT& rect, const RECT& pixels, PixelAt&& target) const {
     const int w = RectWidth(rect), h = RectHeight(rect);
+    // Pictures are mostly drawn at their own size: then no division per pixel.
+    const bool unscaled = w == width_ && h == height_;
     for (int y = pixels.top; y < pixels.bottom; ++y) {
-        const int sy = static_cast<int>(static_cast<long long>(y) * height_ / h);
+        const int sy = unscaled ? y : static_cast<int>(static_cast<long long>(y) * height_ / h);
         const std::uint8_t* src = Row(sy);
         const std::uint8_t* alpha = AlphaRow(sy);
         for (int x = pixels.left; x < pixels.right; ++x) {
-            const int sx = static_cast<int>(static_cast<long long>(x) * width_ / w);
+            const int sx = unscaled ? x : static_cast<int>(static_cast<long long>(x) * width_ / w);
             const int a = alpha ? alpha[sx] : 255;
+            if (a == 0) continue;  // the blend gives the background back exactly
             std::uint8_t* d = target(x, y);
-            d[0] = BlendChannel(src[sx * 3 + 2], d[0], a);
-            d[1] = BlendChannel(src[sx * 3 + 1], d[1], a);
-            d[2] = BlendChannel(src[sx * 3 + 0], d[2], a);
+            const std::uint8_t* s = src + sx * 3;
+            if (a == 255) {  // and the source exactly
+                d[0] = s[2], d[1] = s[1], d[2] = s[0];
+                continue;
+            }
+            d[0] = BlendChannel(s[2], d[0], a);
+            d[1] = BlendChannel(s[1], d[1], a);
+            d[2] = BlendChannel(s[0], d[2], a);
         }
     }
 }
