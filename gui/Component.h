@@ -45,9 +45,17 @@ public:
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
     bool Destroying() const { return destroying_; }
+    // Set while window data gives the component its properties; Loaded runs once all are in, so
+    // work that depends on several of them (measuring a caption in its font) is done once.
+    bool Loading() const { return loading_; }
+    void SetLoading(bool loading) {
+        loading_ = loading;
+        if (!loading) Loaded();
+    }
 
 protected:
     virtual void Notification(TComponent* component, TOperation operation) {}
+    virtual void Loaded() {}
     // Tells the watchers and frees the owned components; run by the first destructor in the
     // chain that still needs its own members (a window must outlive the hooks of its companions).
     void BeginDestroy();
@@ -57,6 +65,7 @@ private:
     std::wstring name_;
     long long tag_ = 0;
     bool destroying_ = false;
+    bool loading_ = false;
     std::vector<std::unique_ptr<TComponent>> owned_;
     std::vector<TComponent*> watchers_;
 };

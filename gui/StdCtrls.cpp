@@ -59,7 +59,7 @@ UINT TLabel::TextFormat() const {
 }
 
 void TLabel::AdjustBounds() {
-    if (!autoSize_) return;
+    if (!autoSize_ || Loading()) return;
     // Measuring needs a DC of the screen's kind; the label may have no window above it yet.
     WindowDc screen(nullptr);
     TCanvas measure(screen.Get());

@@ -31,6 +31,7 @@ public:
     void AdjustBounds();
 
 protected:
+    void Loaded() override { AdjustBounds(); }
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;

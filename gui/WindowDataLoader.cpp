@@ -152,6 +152,7 @@ private:
     }
 
     void ApplyProperties(TComponent& component, const std::wstring& className, const TWindowDataNode& node) {
+        component.SetLoading(true);
         for (const TWindowDataProperty& property : node.Properties) {
             const TPropertySetter* setter = FindWindowDataProperty(className, property.Name);
             if (!setter) throw EWindowDataError(file_, property.Line, L"unknown property of " + className, property.Name);
@@ -161,6 +162,7 @@ private:
         std::vector<PendingStep> steps = std::move(afterProperties_);
         afterProperties_.clear();
         for (const PendingStep& step : steps) RunAt(step.Where, step.Step);
+        component.SetLoading(false);
     }
 
     // The setter's complaint, with the place added.

@@ -238,6 +238,7 @@ TEST_F(WindowDataLoad, StandardControlsTakeTheirOwnProperties) {
          "        Caption = '\xE5\x9C\xA8\xE7\xBA\xBF\xE4\xB8\x8B\xE8\xBD\xBD\xE5\xBC\x82\xE5\xB8\xB8'\n"
          "        WordWrap = True\n        Transparent = True\n"
          "      end\n"
+         "      object Label2: TLabel\n        Width = 5\n        Caption = 'TS2 page'\n        Font.Height = -20\n      end\n"
          "      object imgGray: TImage\n        Width = 3\n        AutoSize = True\n        Picture = ARROW_GRAY\n      end\n"
          "      object Panel1: TPanel\n        BevelOuter = bvNone\n      end\n"
          "      object cbx: TCheckBox\n        Checked = True\n      end\n"
@@ -260,6 +261,12 @@ TEST_F(WindowDataLoad, StandardControlsTakeTheirOwnProperties) {
     EXPECT_EQ(label->Height(), 43);
     EXPECT_TRUE(label->WordWrap());
     EXPECT_EQ(label->Caption(), L"在线下载异常");
+    auto* sized = dynamic_cast<gui::TLabel*>(Named(L"Label2"));
+    gui::TLabel* measure = gui::New<gui::TLabel>(form.get());
+    measure->Font().SetHeight(-20);
+    measure->SetCaption(L"TS2 page");
+    EXPECT_EQ(sized->Width(), measure->Width()) << "an auto-sized label fits its caption in its final font";
+    EXPECT_EQ(sized->Height(), measure->Height());
     auto* image = dynamic_cast<gui::TImage*>(Named(L"imgGray"));
     EXPECT_EQ(image->Picture().Width(), 14);
     EXPECT_EQ(image->Width(), 14);
