@@ -161,6 +161,13 @@ void TWinControl::CreateWnd() {
     Realign();
 }
 
+bool HasNonClientArea(HWND window) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    return RectWidth(outer) != RectWidth(client) || RectHeight(outer) != RectHeight(client);
+}
+
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage message{msg, wParam, lParam, 0};
     WindowProc(message);
@@ -242,6 +249,11 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     case CM_SHOWINGCHANGED:
         m.Result = 0;
+        return;
+    case WM_NCPAINT:
+        // Under Wine the default takes a window DC of its own, a server and X round trip per
+        // window, even when there is no frame to draw.
+        if (IsSystemClass() || HasNonClientArea(handle_)) DefaultHandler(m);
         return;
     case CN_BASE + WM_CTLCOLOREDIT:
     case CN_BASE + WM_CTLCOLORSTATIC:

@@ -178,4 +178,7 @@ private:
 // and to Application's exception hook.
 void HandleWindowException(const std::exception& error);
 
+// Whether the window has a frame, caption, scroll bar or edge around its client area.
+bool HasNonClientArea(HWND window);
+
 }  // namespace gui

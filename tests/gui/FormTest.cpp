@@ -320,6 +320,27 @@ TEST_F(Forms, ClientSizeIsTheClientAreaWhateverTheBorder) {
     }
 }
 
+// Only windows with something around the client area get the default frame painting.
+TEST(NonClientArea, IsFoundForFramesCaptionsScrollBarsAndEdges) {
+    const struct {
+        const char* name;
+        DWORD style, exStyle;
+        bool framed;
+    } cases[] = {
+        {"bare popup", WS_POPUP, 0, false},
+        {"caption", WS_POPUP | WS_CAPTION, 0, true},
+        {"thin border", WS_POPUP | WS_BORDER, 0, true},
+        {"scroll bar", WS_POPUP | WS_VSCROLL, 0, true},
+        {"client edge", WS_POPUP, WS_EX_CLIENTEDGE, true},
+    };
+    for (const auto& c : cases) {
+        HWND window = CreateWindowExW(c.exStyle, L"STATIC", L"", c.style, 0, 0, 50, 40, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr) << c.name;
+        EXPECT_EQ(HasNonClientArea(window), c.framed) << c.name;
+        DestroyWindow(window);
+    }
+}
+
 TEST_F(Forms, AShownFormStaysActiveThroughAFrameChange) {
     // What a drop shadow does once the form shows: a frame change without activation.
     TForm* form = Make();
