@@ -79,6 +79,17 @@ against() {
       (l - b <= g + 0) ? "met" : "missed" }'
 }
 
+# Median over the rounds holding both metrics of (first - second) in that round: paired_median <a> <b> <file>.
+# The two starts of a round lie seconds apart, so a machine whose speed drifts over the run moves
+# both alike.
+paired_median() {
+  awk -v a="$1" -v b="$2" '$2 == a { x[$1] = $3 } $2 == b { y[$1] = $3 } END {
+      for (r in x) if (r in y) d[++n] = x[r] - y[r]
+      if (!n) exit 1
+      for (i = 2; i <= n; i++) { v = d[i]; for (j = i - 1; j >= 1 && d[j] > v; j--) d[j + 1] = d[j]; d[j + 1] = v }
+      printf "%.6g\n", (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2 }' "$3"
+}
+
 # The shipped file's size against its limit: within_limit <bytes> <limit KiB>
 within_limit() {
   awk -v n="$1" -v g="$2" 'BEGIN {
@@ -93,6 +104,7 @@ self_test() {
   check "odd count" "$(stats a "$tmp")" "3 1 5 3"
   check "even count averages the middle two" "$(stats b "$tmp")" "6 2 10 4"
   check "one value" "$(stats c "$tmp")" "0.25 0.25 0.25 1"
+  check "differences only of rounds with both" "$(paired_median b a "$tmp")" "-1"
   stats d "$tmp" >/dev/null && check "absent metric fails" present absent
   check "name with blanks and brackets" \
     "$(echo '42 (Tally vo) x) S 1 2 3 4 5 6 7 8 9 10 17 25 0 0 20' | stat_ticks)" 42
@@ -216,7 +228,7 @@ program_pid() {
   local windows linux f first
   windows=$(winpath "$run/$1") linux=$run/$1
   for f in $(grep -lszxF -e "$windows" -e "$linux" /proc/[0-9]*/cmdline); do
-    first=$(tr '\0' '\n' <"$f" 2>/dev/null | head -1)
+    first=$(tr '\0' '\n' 2>/dev/null <"$f" | head -1)
     [ "$first" = "$windows" ] || [ "$first" = "$linux" ] && { f=${f#/proc/}; echo "${f%/cmdline}"; return 0; }
   done
   return 1
@@ -523,3 +535,4 @@ echo "against a bare 620 x 416 white popup ($bare, built and started in the same
 row "shipped $product as built" "$(within_limit "$(stat -c %s "$build/bin/$product")" 1024)"
 row "idle peak working set" "$(against "$(median idle_peak_ws_mib)" "$(median bare_idle_peak_ws_mib)" 6 MiB)"
 row "CreateProcess -> first painted pixel" "$(against "$(median startup_painted_ms)" "$(median bare_startup_painted_ms)" 60 ms)"
+row "" "median of each round's own difference: $(paired_median startup_painted_ms bare_startup_painted_ms "$results" | awk '{ printf "%+.1f ms", $1 }')"
