@@ -82,6 +82,7 @@ export WINEPREFIX=$build/wineprefix
 run_wine_way() {
   local way=$1 size=$2 url=$3 target=$out/$way.bin line
   rm -f "$out"/*
+  sync  # no way pays for writing back what the one before it left dirty
   line=$("$tools/wine-run.sh" "$exe" "$way" "$url" "$(winpath "$target")" | tr -d '\r')
   local bytes wall cpu peak
   bytes=$(stat -c %s "$target" 2>/dev/null || echo 0)
@@ -97,6 +98,7 @@ run_wine_way() {
 run_curl() {
   local size=$1 url=$2 target=$out/curl.bin timing
   rm -f "$out"/*
+  sync
   timing=$( { /usr/bin/time -f "%e %U %S %M" curl -s -o "$target" "$url"; } 2>&1 | tail -1)
   local bytes
   bytes=$(stat -c %s "$target" 2>/dev/null || echo 0)
