@@ -15,6 +15,8 @@ Tfrm_Main* frm_Main = nullptr;
 
 namespace {
 
+constexpr UINT kAttachShadow = WM_APP + 1;
+
 // The classes the stored data names beyond the framework's own; each call after the first
 // changes nothing.
 void RegisterMainWindowClasses() {
@@ -101,22 +103,39 @@ gui::TWindowDataBindings Tfrm_Main::WindowDataBindings() {
 }
 
 void Tfrm_Main::FormCreate(gui::TObject*) {
-    // The start page first: the form's window, made when the shadow attaches, then gets windows
-    // for the start page's controls only, not for the pages it would hide at once.
+    // The start page first: the form's window then gets windows for the start page's controls
+    // only, not for the pages it would hide at once.
     for (int i = 0; i < PC->PageCount(); ++i) PC->Page(i)->SetTabVisible(false);
     PC->SetActivePage(TS1);
-    FShadow = std::make_unique<TFormShadow>();
-    FShadow->SetForm(Handle());
     ResetDownloadState();
 }
 
 void Tfrm_Main::FormShow(gui::TObject*) {
-    FShadow->SetActive(true);
+    // The shadow is no part of the first picture: at start-up the form paints before the message
+    // loop runs, and the shadow's window (a layered top-level one, several milliseconds under
+    // Wine) is made after that.
+    PostMessageW(Handle(), kAttachShadow, 0, 0);
     const std::wstring folder = sys::IncludeTrailingBackslash(sys::ExtractFilePath(sys::ExeFileName())) + L"Tallyvo\\";
     // A folder that cannot be made is not reported here: the download into it fails in the
     // client and the failure prompt follows.
     if (!sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
     FSaveDir = folder;
+}
+
+void Tfrm_Main::WndProc(gui::TMessage& message) {
+    if (message.Msg != kAttachShadow) {
+        gui::TForm::WndProc(message);
+        return;
+    }
+    AttachShadow();
+}
+
+void Tfrm_Main::AttachShadow() {
+    if (!FShadow) {
+        FShadow = std::make_unique<TFormShadow>();
+        FShadow->SetForm(Handle());
+    }
+    FShadow->SetActive(true);
 }
 
 void Tfrm_Main::FormClose(gui::TObject*, gui::TCloseAction& action) {

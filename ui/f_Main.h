@@ -74,8 +74,13 @@ public:
     void btnDownloadClick(gui::TObject* sender);
     void btnInstallClick(gui::TObject* sender);
 
+protected:
+    void WndProc(gui::TMessage& message) override;
+
 private:
     enum class TRunEnd { StoppedByCheck, Ended, RunAgain };
+
+    void AttachShadow();
 
     void StartDownload();
     TRunEnd _RunDownloadOnce();

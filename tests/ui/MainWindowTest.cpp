@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class MainWindow : public ::testing::Test {
@@ -49,6 +51,27 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButto
     EXPECT_EQ(L"正在下载（0%）", form->labProcess->Caption());
     EXPECT_EQ(0, form->imgProcessInner->Width());
     EXPECT_EQ(551, form->imgProcessOuter->Width());
+}
+
+TEST_F(MainWindow, OneShadowShowsAroundTheShownForm) {
+    form->Hide();
+    form->Show();  // a second showing must not make a second shadow
+    for (int i = 0; i < 20; ++i) uitest::Pump();
+    std::vector<HWND> shadows;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        wchar_t className[32] = L"";
+        GetWindowThreadProcessId(w, &pid);
+        GetClassNameW(w, className, 32);
+        if (pid == GetCurrentProcessId() && wcscmp(className, L"TFormShadow") == 0) shadows.push_back(w);
+    }
+    ASSERT_EQ(1u, shadows.size());
+    EXPECT_TRUE(IsWindowVisible(shadows[0]));
+    RECT shadow{}, frame{}, both{};
+    GetWindowRect(shadows[0], &shadow);
+    GetWindowRect(form->Handle(), &frame);
+    UnionRect(&both, &shadow, &frame);
+    EXPECT_TRUE(EqualRect(&both, &shadow)) << "the shadow lies around the form";
 }
 
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
