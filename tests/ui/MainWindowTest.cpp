@@ -58,12 +58,9 @@ TEST_F(MainWindow, OneShadowShowsAroundTheShownForm) {
     form->Show();  // a second showing must not make a second shadow
     for (int i = 0; i < 20; ++i) uitest::Pump();
     std::vector<HWND> shadows;
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TFormShadow", nullptr));) {
         DWORD pid = 0;
-        wchar_t className[32] = L"";
-        GetWindowThreadProcessId(w, &pid);
-        GetClassNameW(w, className, 32);
-        if (pid == GetCurrentProcessId() && wcscmp(className, L"TFormShadow") == 0) shadows.push_back(w);
+        if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId()) shadows.push_back(w);
     }
     ASSERT_EQ(1u, shadows.size());
     EXPECT_TRUE(IsWindowVisible(shadows[0]));
