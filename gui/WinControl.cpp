@@ -432,8 +432,7 @@ void TWinControl::ShowHandle(bool visible) {
     }
     const UINT activation = ShowCommand() == SW_SHOWNA ? SWP_NOACTIVATE | SWP_NOZORDER : 0;
     SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | activation);
-    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 RECT TWinControl::ClientRect() const {
