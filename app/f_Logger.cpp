@@ -161,12 +161,12 @@ TLogger::~TLogger() {
     DeleteCriticalSection(&FLock);
 }
 
-void TLogger::WriteLog(const std::wstring& msg, TLogLevel level) { WriteLog(sys::ToAnsi(msg), level); }
+void TLogger::WriteLog(const std::wstring& msg, TLogLevel level) { WriteLog(sys::ToGbk(msg), level); }
 
 void TLogger::WriteLog(const std::string& msg, TLogLevel level) {
     LockGuard lock(FLock);
     const SYSTEMTIME now = FClock();
-    if (FContainer) ShowInContainer(FContainer, sys::FromAnsi(UpToFirstNul(msg)), level, now);
+    if (FContainer) ShowInContainer(FContainer, sys::FromGbk(UpToFirstNul(msg)), level, now);
     if (level < 0) return;
     if (FLogFileName.empty()) FLogFileName = TodaysFileName(now);
     FLogStream.reset();

@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ReportStartupError(e.Message());
         exitCode = 1;
     } catch (const std::exception& e) {
-        ReportStartupError(sys::FromAnsi(e.what()));
+        ReportStartupError(sys::FromGbk(e.what()));
         exitCode = 1;
     }
     FreeGlobals();

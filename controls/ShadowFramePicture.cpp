@@ -141,5 +141,5 @@ void TFormShadow::_UpdateLayered() {
     SIZE size{FPicture.Width(), FPicture.Height()};
     POINT source{0, 0};
     if (!UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FPicture.Dc(), &source, 0, &FBlend, ULW_ALPHA))
-        shadow::DebugLine("TFormShadow: UpdateLayeredWindow: " + sys::ToAnsi(sys::SysErrorMessage(GetLastError())));
+        shadow::DebugLine("TFormShadow: UpdateLayeredWindow: " + sys::ToGbk(sys::SysErrorMessage(GetLastError())));
 }

@@ -168,7 +168,7 @@ TPNGImageButton::~TPNGImageButton() {
         FPopupArrow.reset();
     } catch (const std::exception& error) {
         const sys::Exception* framework = dynamic_cast<const sys::Exception*>(&error);
-        std::wstring text = L"[TPNGImageButton.Destroy]" + (framework ? framework->Message() : sys::FromAnsi(error.what()));
+        std::wstring text = L"[TPNGImageButton.Destroy]" + (framework ? framework->Message() : sys::FromGbk(error.what()));
         OutputDebugStringW(text.c_str());
     }
 }

@@ -32,7 +32,7 @@ void Guarded(F&& step) noexcept {
     try {
         step();
     } catch (const sys::Exception& e) {
-        shadow::DebugLine(sys::ToAnsi(e.Message()));
+        shadow::DebugLine(sys::ToGbk(e.Message()));
     } catch (const std::exception& e) {
         shadow::DebugLine(e.what());
     } catch (...) {

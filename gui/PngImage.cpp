@@ -109,7 +109,7 @@ void TPngImage::LoadFromMemory(const void* data, size_t size) {
     job.info = job.png ? png_create_info_struct(job.png) : nullptr;
     bool ok = job.info && DecodeRgba(&job);
     png_destroy_read_struct(&job.png, job.info ? &job.info : nullptr, nullptr);
-    if (!ok) throw EPngError(L"PNG decoding failed: " + sys::FromAnsi(job.error));
+    if (!ok) throw EPngError(L"PNG decoding failed: " + sys::FromGbk(job.error));
 
     width_ = job.width;
     height_ = job.height;
@@ -250,7 +250,7 @@ TPngImage LoadPngResource(const std::wstring& name, HMODULE module) {
 namespace {
 
 void WritePngRegistrationLine(const char* action) {
-    std::string module = sys::ToAnsi(sys::ExtractFileName(sys::ExeFileName()));
+    std::string module = sys::ToGbk(sys::ExtractFileName(sys::ExeFileName()));
     std::string line = "[" + module + "][xppngimage]:" + action + " TPNGObject";
     OutputDebugStringA(line.c_str());
 }

@@ -25,7 +25,7 @@ void HandleWindowException(const std::exception& error) {
     if (auto* framework = dynamic_cast<const sys::Exception*>(&error)) {
         text = framework->Message();
     } else {
-        text = sys::FromAnsi(error.what());
+        text = sys::FromGbk(error.what());
     }
     OutputDebugStringW(text.c_str());
     // The hook runs inside a catch at a window procedure; nothing may leave it either.

@@ -42,9 +42,9 @@ std::string FormatRemainTime(int64_t ms) {
     const int hours = static_cast<int>(s % 24);
     const int64_t days = s / 24;
     if (days > 999)
-        return sys::ToAnsi(L"大于999天...");
+        return sys::ToGbk(L"大于999天...");
     if (days > 0)
-        return std::to_string(days) + sys::ToAnsi(L"天 ");
+        return std::to_string(days) + sys::ToGbk(L"天 ");
     char text[16];
     std::snprintf(text, sizeof(text), "%02d:%02d:%02d", hours, minutes, seconds);
     return text;

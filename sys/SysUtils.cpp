@@ -6,6 +6,8 @@ namespace sys {
 
 namespace {
 
+constexpr UINT kGbkCodePage = 936;
+
 std::string Narrow(UINT codePage, const std::wstring& text) {
     if (text.empty()) return {};
     int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -27,8 +29,8 @@ std::wstring Widen(UINT codePage, const std::string& text) {
 Exception::Exception(std::wstring message)
     : std::runtime_error(Narrow(CP_UTF8, message)), message_(std::move(message)) {}
 
-std::string ToAnsi(const std::wstring& text) { return Narrow(CP_ACP, text); }
-std::wstring FromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
+std::string ToGbk(const std::wstring& text) { return Narrow(kGbkCodePage, text); }
+std::wstring FromGbk(const std::string& text) { return Widen(kGbkCodePage, text); }
 std::string ToUtf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
 std::wstring FromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
 

@@ -25,8 +25,11 @@ public:
     using Exception::Exception;
 };
 
-std::string ToAnsi(const std::wstring& text);      // CP_ACP, 936 on the target systems
-std::wstring FromAnsi(const std::string& text);
+// Code page 936 whatever the system's ANSI code page is: the log file and the debugger lines are
+// GBK bytes on every system, and a name converted through another page loses its characters.
+// Never for a path or an address handed to the system: those stay UTF-16.
+std::string ToGbk(const std::wstring& text);
+std::wstring FromGbk(const std::string& text);
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 

@@ -70,8 +70,8 @@ const char* StateName(TDownloadState state) {
 
 std::string NotificationLine(const THttpDownloadInfo& info) {
     return std::string(StateName(info.State)) + " " + std::to_string(info.Downloaded) + " " +
-           std::to_string(info.Total) + " " + sys::ToUtf8(sys::FromAnsi(info.SpeedText)) + " " +
-           sys::ToUtf8(sys::FromAnsi(info.RemainingText)) + " " + sys::ToUtf8(info.Msg) + "\n";
+           std::to_string(info.Total) + " " + sys::ToUtf8(sys::FromGbk(info.SpeedText)) + " " +
+           sys::ToUtf8(sys::FromGbk(info.RemainingText)) + " " + sys::ToUtf8(info.Msg) + "\n";
 }
 
 int Run(const TFetchArgs& args) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes a build's test PKI and the sample files signed with it (never committed): the root
 # "Tallyvo Test Root" with the genuine code-signing leaf "Tallyvo Test Publisher", the leaves a
-# signature check must refuse, a root of its own that no prefix trusts, and test-root.reg, which
-# trusts the test root in a Wine prefix. The keys stay when only the samples are made again.
+# signature check must refuse, a root of its own that no prefix trusts, test-root.reg, which
+# trusts the test root in a Wine prefix, and a server certificate for localhost that the root
+# vouches for (the test mirror's trusted HTTPS). The keys stay when only the samples are made again.
 # Usage: tools/make-test-pki.sh pki <folder>                  keys, certificates, test-root.reg
 #        tools/make-test-pki.sh samples <folder> <PE file>    <folder>/signed/*.exe from the PE file
 #        tools/make-test-pki.sh sign <folder> <in> <out> [leaf]  <in> signed by the leaf (the genuine publisher)
@@ -25,7 +26,7 @@ default_md = sha256
 policy = any_name
 unique_subject = no
 [ any_name ]
-commonName = supplied
+commonName = optional
 [ root ]
 basicConstraints = critical, CA:true
 keyUsage = critical, keyCertSign, cRLSign
@@ -34,6 +35,13 @@ subjectKeyIdentifier = hash
 basicConstraints = critical, CA:false
 keyUsage = critical, digitalSignature
 extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[ localhost_server ]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:localhost
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 [ server_only ]
@@ -52,14 +60,15 @@ new_authority() {
   echo 1000 >"$1.db/serial"
 }
 
-# issue <authority> <name> <common name> <extensions> <from> <until> [self]
+# issue <authority> <name> <common name, or a whole subject starting with /> <extensions> <from> <until> [self]
 issue() {
-  local ca=$1 name=$2 cn=$3 ext=$4 from=$5 until=$6 self=${7:-}
+  local ca=$1 name=$2 subject=$3 ext=$4 from=$5 until=$6 self=${7:-}
+  [[ $subject == /* ]] || subject="/CN=$subject"
   openssl genrsa -out "$name.key" 2048 2>/dev/null
-  openssl req -new -key "$name.key" -subj "/CN=$cn" -out "$name.csr"
+  openssl req -new -key "$name.key" -subj "$subject" -out "$name.csr"
   local signer=(-cert "$ca.crt" -keyfile "$ca.key")
   [ -n "$self" ] && signer=(-selfsign -keyfile "$name.key")
-  CA_DIR=$ca.db openssl ca -batch -config ca.cnf "${signer[@]}" -extensions "$ext" \
+  CA_DIR=$ca.db openssl ca -batch -config ca.cnf -preserveDN "${signer[@]}" -extensions "$ext" \
     -startdate "$from" -enddate "$until" -notext -in "$name.csr" -out "$name.crt" 2>/dev/null
 }
 
@@ -92,6 +101,10 @@ make_pki() {
   issue root expired "Tallyvo Test Publisher" code_signing 20240101000000Z 20250101000000Z
   issue root not-code-signing "Tallyvo Test Publisher" server_only 20250101000000Z 20450101000000Z
   issue stranger-root untrusted-root "Tallyvo Test Publisher" code_signing 20250101000000Z 20450101000000Z
+  # A subject that names the publisher but not as its one common name.
+  issue root two-names "/CN=Tallyvo Test Publisher/CN=Tallyvo Other Publisher" code_signing 20250101000000Z 20450101000000Z
+  issue root no-name "/O=Tallyvo Test Publisher" code_signing 20250101000000Z 20450101000000Z
+  issue root localhost localhost localhost_server 20250101000000Z 20450101000000Z
   write_trust_reg
   rm -rf ./*.csr ./*.db ca.cnf
 }
@@ -107,7 +120,7 @@ make_samples() {
   rm -rf signed
   mkdir signed
   local leaf
-  for leaf in publisher other-publisher expired not-code-signing; do
+  for leaf in publisher other-publisher expired not-code-signing two-names no-name; do
     sign "$leaf" "$pe" "signed/$leaf.exe"
   done
   mv signed/publisher.exe signed/genuine.exe

@@ -7,7 +7,7 @@ namespace {
 
 // The size in the units of the transfer rate, without its "/s": "12.50MB".
 std::wstring AmountText(int64_t bytes) {
-    std::wstring text = sys::FromAnsi(FormatSpeed(static_cast<double>(bytes)));
+    std::wstring text = sys::FromGbk(FormatSpeed(static_cast<double>(bytes)));
     if (text.size() > 2 && text.compare(text.size() - 2, 2, L"/s") == 0) text.resize(text.size() - 2);
     return text;
 }
@@ -33,6 +33,6 @@ std::wstring ProgressCaption(int64_t pos, int64_t total) {
 }
 
 std::wstring SpeedCaption(const std::string& speedText, const std::string& remainingText, bool totalKnown) {
-    const std::wstring remaining = totalKnown ? sys::FromAnsi(remainingText) : L"--:--:--";
-    return sys::FromAnsi(speedText) + L"  剩余 " + remaining;
+    const std::wstring remaining = totalKnown ? sys::FromGbk(remainingText) : L"--:--:--";
+    return sys::FromGbk(speedText) + L"  剩余 " + remaining;
 }

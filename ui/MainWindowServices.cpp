@@ -1,5 +1,7 @@
 #include "ui/MainWindowServices.h"
 
+#include "gui/Forms.h"
+#include "ui/PackageLaunch.h"
 #include "verify/Publisher.h"
 
 #include <wininet.h>
@@ -35,6 +37,8 @@ public:
         JoinRootsOpener();
         return ::CheckPackage(path, file, RequiredPublisher());
     }
+
+    bool StartInstaller(HANDLE file) override { return StartPackage(file, gui::Application.Handle()); }
 
 private:
     void JoinRootsOpener() {

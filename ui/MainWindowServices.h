@@ -23,11 +23,13 @@ public:
     // Checks the package through file, held open by the caller, against the pinned publisher.
     // Called on a worker thread.
     virtual TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) = 0;
+    // Starts the package held open through file (the one just checked); false when it did not start.
+    virtual bool StartInstaller(HANDLE file) = 0;
 
 protected:
     ~IMainWindowServices() = default;
 };
 
 // WinInet's connected state, the skinned message dialog, the shared HTTP client and the
-// publisher this executable pins.
+// publisher this executable pins, and the shell for the start.
 IMainWindowServices& RealMainWindowServices();

@@ -89,7 +89,6 @@ private:
     TRunEnd _ActOnFailure();
     TRunEnd _ActOnCancel();
     bool _PackagePassesCheck();
-    TPackageCheck _CheckPackageWhilePumping(HANDLE file);
     void _RejectPackage(const std::wstring& reason);
     bool _DownloadUnderWay();
     void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);

@@ -9,13 +9,13 @@
 #include "net/public/WinHandles.h"
 #include "ui/DownloadFigures.h"
 #include "ui/MirrorHosts.h"
+#include "ui/PackageLaunch.h"
+#include "ui/PumpedPackageCheck.h"
 #include "ui/f_Info.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 namespace {
 
@@ -31,8 +31,6 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-constexpr DWORD kPumpSliceMs = 30;
-
 void LogRunLine(const wchar_t* prefix, const std::wstring& msg) {
     if (!g_Logger) return;
     // A log that cannot be written must not end the download it reports on.
@@ -41,12 +39,6 @@ void LogRunLine(const wchar_t* prefix, const std::wstring& msg) {
     } catch (const std::exception&) {
         OutputDebugStringW(L"Tallyvo: the download log line could not be written\n");
     }
-}
-
-// Read sharing only: nothing can rewrite or remove the checked bytes until the shell started them.
-TFileHandle OpenPackageForLaunch(const std::wstring& path) {
-    return TFileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 }  // namespace
@@ -143,7 +135,7 @@ bool Tfrm_Main::_PackagePassesCheck() {
     labProcess->SetCaption(L"正在校验安装包…");
     labSpeed->SetCaption(std::wstring());
     TFileHandle package = OpenPackageForLaunch(FSaveFile);
-    const TPackageCheck check = _CheckPackageWhilePumping(package.Get());
+    const TPackageCheck check = TPumpedPackageCheck(FCheckingPackage, FServices, FSaveFile, package.Get()).Wait();
     package.Reset();
     if (check.Passed) {
         LogRunLine(L"安装包校验通过：", check.Signer);
@@ -151,28 +143,6 @@ bool Tfrm_Main::_PackagePassesCheck() {
     }
     _RejectPackage(check.Reason);
     return false;
-}
-
-// On a worker, so that the window keeps painting and moving while a large package is hashed.
-TPackageCheck Tfrm_Main::_CheckPackageWhilePumping(HANDLE file) {
-    TPackageCheck check;
-    std::atomic<bool> done{false};
-    FCheckingPackage = true;
-    std::thread worker([&] {
-        try {
-            check = FServices.CheckPackage(FSaveFile, file);
-        } catch (const std::exception&) {
-            check = TPackageCheck();
-        }
-        done = true;
-    });
-    while (!done) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPumpSliceMs, QS_ALLINPUT);
-        gui::Application.ProcessMessages();
-    }
-    worker.join();
-    FCheckingPackage = false;
-    return check;
 }
 
 void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
@@ -190,8 +160,8 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
         case 1:
             // The primary address whichever line was chosen: the browser is the way out when the
             // launcher's own download failed.
-            ShellExecuteA(gui::Application.Handle(), nullptr, sys::ToAnsi(PrimaryDownloadUrl()).c_str(), nullptr,
-                          nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(gui::Application.Handle(), nullptr, PrimaryDownloadUrl().c_str(), nullptr, nullptr,
+                          SW_SHOWNORMAL);
             EndProcess();
             return TRunEnd::Ended;
         case 2:
@@ -272,13 +242,13 @@ bool Tfrm_Main::IsNetworkOnline() { return FServices.IsOnline(); }
 
 int Tfrm_Main::_Say(TMsgDlgKind kind, const std::wstring& text) { return FServices.ShowMessage(kind, text); }
 
+// Checked again as it is started, since the file may have been replaced after the download, and
+// started through the handle that was checked, so that what starts is what passed.
 void Tfrm_Main::btnInstallClick(gui::TObject*) {
     if (FCheckingPackage) return;
-    // Checked again as it is started: the file may have been replaced since the download.
-    TFileHandle package;
+    TFileHandle package = OpenPackageForLaunch(FSaveFile);
     if (FServices.ChecksPackages()) {
-        package = OpenPackageForLaunch(FSaveFile);
-        const TPackageCheck check = _CheckPackageWhilePumping(package.Get());
+        const TPackageCheck check = TPumpedPackageCheck(FCheckingPackage, FServices, FSaveFile, package.Get()).Wait();
         if (!check.Passed) {
             package.Reset();
             _RejectPackage(check.Reason);
@@ -289,9 +259,7 @@ void Tfrm_Main::btnInstallClick(gui::TObject*) {
             return;
         }
     }
-    const auto started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(gui::Application.Handle(), nullptr, FSaveFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (started <= 32) {
+    if (!package || !FServices.StartInstaller(package.Get())) {
         _Say(mdkInfo, L"无法自动打开下载的文件。");
         return;
     }

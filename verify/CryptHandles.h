@@ -1,5 +1,5 @@
 #pragma once
-// Move-only owners of the certificate stores and chains the package check opens.
+// Move-only owners of the certificate stores, chains and decoded structures the package check opens.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -17,5 +17,13 @@ struct TCertChainTraits {
     static void Close(Handle h) { CertFreeCertificateChain(h); }
 };
 
+struct TLocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+
 using TCertStore = TScopedHandle<TCertStoreTraits>;
 using TCertChain = TScopedHandle<TCertChainTraits>;
+// What CRYPT_DECODE_ALLOC_FLAG allocates.
+using TLocalMemory = TScopedHandle<TLocalMemoryTraits>;

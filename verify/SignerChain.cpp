@@ -3,6 +3,8 @@
 
 #include "verify/CryptHandles.h"
 
+#include <cstring>
+
 namespace {
 
 const wchar_t kNotTrusted[] = L"证书不受信任";
@@ -46,17 +48,49 @@ std::wstring ChainStatusReason(DWORD errorStatus) {
     return kNotTrusted;
 }
 
+// The text of one name attribute; empty when it is not text or holds a NUL, which would make
+// the name compare as one publisher and display as another.
+std::wstring AttributeText(const CERT_RDN_ATTR& attribute) {
+    if (attribute.dwValueType == CERT_RDN_ENCODED_BLOB || attribute.dwValueType == CERT_RDN_OCTET_STRING)
+        return {};
+    CERT_RDN_VALUE_BLOB value = attribute.Value;
+    const DWORD size = CertRDNValueToStrW(attribute.dwValueType, &value, nullptr, 0);
+    if (size <= 1)
+        return {};
+    std::wstring text(size, L'\0');
+    CertRDNValueToStrW(attribute.dwValueType, &value, &text[0], size);
+    text.resize(size - 1);
+    return text.find(L'\0') == std::wstring::npos ? text : std::wstring();
+}
+
+// The value of the name's common name when it has exactly one: a second one could be what
+// another reader of the certificate shows.
+std::wstring SoleCommonName(const CERT_NAME_INFO& name) {
+    const CERT_RDN_ATTR* found = nullptr;
+    for (DWORD r = 0; r < name.cRDN; ++r) {
+        const CERT_RDN& rdn = name.rgRDN[r];
+        for (DWORD a = 0; a < rdn.cRDNAttr; ++a) {
+            if (strcmp(rdn.rgRDNAttr[a].pszObjId, szOID_COMMON_NAME) != 0)
+                continue;
+            if (found)
+                return {};
+            found = &rdn.rgRDNAttr[a];
+        }
+    }
+    return found ? AttributeText(*found) : std::wstring();
+}
+
 }  // namespace
 
 std::wstring CommonName(PCCERT_CONTEXT certificate) {
-    void* const attribute = const_cast<char*>(szOID_COMMON_NAME);
-    const DWORD size = CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, attribute, nullptr, 0);
-    if (size <= 1)
+    const CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
+    CERT_NAME_INFO* decoded = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_NAME, subject.pbData, subject.cbData,
+                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size))
         return {};
-    std::wstring name(size, L'\0');
-    CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, attribute, &name[0], size);
-    name.resize(size - 1);
-    return name;
+    const TLocalMemory owner(decoded);
+    return SoleCommonName(*decoded);
 }
 
 std::wstring CheckSignerChain(PCCERT_CONTEXT signer, HCRYPTMSG signature, const FILETIME& asOf) {

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// The certificate's subject common name; empty when it has none.
+// The value of the subject's one common name; empty when it has none, more than one, or one
+// that is not plain text.
 std::wstring CommonName(PCCERT_CONTEXT certificate);
 
 // Builds the signer's chain for code signing as of `asOf`, with the certificates `signature`

@@ -46,7 +46,7 @@ void EnsureTlsProtocols() {
     value |= kRequiredTlsBits;
     if (RegSetValueExW(key.Get(), L"SecureProtocols", 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&value), sizeof(value)) != ERROR_SUCCESS)
-        OutputDebugStringA(sys::ToAnsi(L"[_InitHttpClient]设置Internet 安全选项失败！").c_str());
+        OutputDebugStringA(sys::ToGbk(L"[_InitHttpClient]设置Internet 安全选项失败！").c_str());
 }
 
 void AppendEscapedRun(std::wstring& out, const std::wstring& run) {
@@ -57,12 +57,12 @@ void AppendEscapedRun(std::wstring& out, const std::wstring& run) {
     }
 }
 
-bool SetInternetOption(HINTERNET handle, DWORD option, const std::string& text) {
-    return InternetSetOptionA(handle, option, const_cast<char*>(text.c_str()),
+bool SetInternetOption(HINTERNET handle, DWORD option, const std::wstring& text) {
+    return InternetSetOptionW(handle, option, const_cast<wchar_t*>(text.c_str()),
                               static_cast<DWORD>(text.size())) != FALSE;
 }
 
-const char* NullIfEmpty(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+const wchar_t* NullIfEmpty(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
 bool AddHeader(HINTERNET request, const std::wstring& header) {
     return HttpAddRequestHeadersW(request, header.c_str(), static_cast<DWORD>(header.size()),
@@ -75,6 +75,23 @@ std::wstring QueryStatusText(HINTERNET request) {
     if (size == 0) return {};
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
     if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_TEXT, buffer.data(), &size, nullptr)) return {};
+    return std::wstring(buffer.data());
+}
+
+constexpr int kMaxRedirects = 5;
+const wchar_t kTooManyRedirects[] = L"重定向次数过多！";
+const wchar_t kInsecureRedirect[] = L"HTTPS请求被重定向到非HTTPS地址，已拒绝：";
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::wstring QueryLocation(HINTERNET request) {
+    DWORD size = 0;
+    HttpQueryInfoW(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
+    if (size == 0) return {};
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, nullptr)) return {};
     return std::wstring(buffer.data());
 }
 
@@ -129,6 +146,24 @@ std::wstring EncodeURL(const std::wstring& url) {
     }
     AppendEscapedRun(out, run);
     return out;
+}
+
+bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target) {
+    target.clear();
+    if (location.empty()) return false;
+    const std::wstring escaped = EncodeURL(location);
+    DWORD size = INTERNET_MAX_URL_LENGTH;
+    std::vector<wchar_t> combined(size + 1, L'\0');
+    if (!InternetCombineUrlW(from.c_str(), escaped.c_str(), combined.data(), &size, 0)) return false;
+    URL_COMPONENTSW components{};
+    components.dwStructSize = sizeof(components);
+    components.dwSchemeLength = 1;
+    components.dwHostNameLength = 1;
+    if (!InternetCrackUrlW(combined.data(), 0, 0, &components) || components.nScheme != INTERNET_SCHEME_HTTPS ||
+        components.dwHostNameLength == 0)
+        return false;
+    target = combined.data();
+    return true;
 }
 
 THttpClient::THttpClient() { Reset(); }
@@ -187,60 +222,55 @@ HttpClientPtr THttpClient::Clone() {
 
 bool THttpClient::ParseURL(const std::wstring& url, TURLParts& parts) {
     parts = TURLParts();
-    char scheme[32] = {}, host[256] = {}, user[128] = {}, password[128] = {}, path[2055] = {}, extra[2048] = {};
-    URL_COMPONENTSA components{};
+    wchar_t scheme[32] = {}, host[256] = {}, user[128] = {}, password[128] = {}, path[2055] = {}, extra[2048] = {};
+    URL_COMPONENTSW components{};
     components.dwStructSize = sizeof(components);
     components.lpszScheme = scheme;
-    components.dwSchemeLength = sizeof(scheme);
+    components.dwSchemeLength = ARRAYSIZE(scheme);
     components.lpszHostName = host;
-    components.dwHostNameLength = sizeof(host);
+    components.dwHostNameLength = ARRAYSIZE(host);
     components.lpszUserName = user;
-    components.dwUserNameLength = sizeof(user);
+    components.dwUserNameLength = ARRAYSIZE(user);
     components.lpszPassword = password;
-    components.dwPasswordLength = sizeof(password);
+    components.dwPasswordLength = ARRAYSIZE(password);
     components.lpszUrlPath = path;
-    components.dwUrlPathLength = sizeof(path);
+    components.dwUrlPathLength = ARRAYSIZE(path);
     components.lpszExtraInfo = extra;
-    components.dwExtraInfoLength = sizeof(extra);
-    const std::string ansi = sys::ToAnsi(url);
-    if (!InternetCrackUrlA(ansi.c_str(), 0, 0, &components)) return false;
+    components.dwExtraInfoLength = ARRAYSIZE(extra);
+    if (!InternetCrackUrlW(url.c_str(), 0, 0, &components)) return false;
     parts.Scheme = components.nScheme;
-    parts.SchemeName = sys::FromAnsi(scheme);
-    parts.HostName = sys::FromAnsi(host);
+    parts.SchemeName = scheme;
+    parts.HostName = host;
     parts.Port = components.nPort;
-    parts.UserName = sys::FromAnsi(user);
-    parts.Password = sys::FromAnsi(password);
-    parts.UrlPath = sys::FromAnsi(path);
-    parts.ExtraInfo = sys::FromAnsi(extra);
+    parts.UserName = user;
+    parts.Password = password;
+    parts.UrlPath = path;
+    parts.ExtraInfo = extra;
     return true;
 }
 
 // The internet handle for the access type; a named proxy's credentials stand in for those the
 // URL does not carry. Any other access type opens nothing.
-void THttpClient::OpenInternet(TInternetHandle& internet, std::string& user, std::string& password) const {
-    const std::string agent = sys::ToAnsi(FAgent);
+void THttpClient::OpenInternet(TInternetHandle& internet, std::wstring& user, std::wstring& password) const {
     if (FAccessType == 0) {
-        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        internet.Reset(InternetOpenW(FAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     } else if (FAccessType == 1) {
-        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        internet.Reset(InternetOpenW(FAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     } else if (FAccessType == 2) {
-        const std::string proxy = sys::ToAnsi(FProxy);
-        internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
+        internet.Reset(InternetOpenW(FAgent.c_str(), INTERNET_OPEN_TYPE_PROXY, FProxy.c_str(), nullptr, 0));
         if (!internet) return;
-        const std::string proxyUser = sys::ToAnsi(FProxyUser);
-        const std::string proxyPassword = sys::ToAnsi(FProxyPassword);
-        if (!proxyUser.empty()) {
-            SetInternetOption(internet.Get(), INTERNET_OPTION_USERNAME, proxyUser);
-            if (user.empty()) user = proxyUser;
+        if (!FProxyUser.empty()) {
+            SetInternetOption(internet.Get(), INTERNET_OPTION_USERNAME, FProxyUser);
+            if (user.empty()) user = FProxyUser;
         }
-        if (!proxyPassword.empty()) {
-            SetInternetOption(internet.Get(), INTERNET_OPTION_PASSWORD, proxyPassword);
-            if (password.empty()) password = proxyPassword;
+        if (!FProxyPassword.empty()) {
+            SetInternetOption(internet.Get(), INTERNET_OPTION_PASSWORD, FProxyPassword);
+            if (password.empty()) password = FProxyPassword;
         }
     }
 }
 
-bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnection& connection,
+bool THttpClient::_CreateInternetConnect(const std::wstring& url, TInternetConnection& connection,
                                          std::wstring& errorText) {
     errorText.clear();
     connection.Close();
@@ -250,7 +280,7 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
             return false;
         }
         TURLParts parts;
-        if (!ParseURL(sys::FromAnsi(url), parts)) {
+        if (!ParseURL(url, parts)) {
             errorText = L"解析URL失败！";
             return false;
         }
@@ -259,16 +289,15 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
             return false;
         }
         connection.Https = CompareStringOrdinal(parts.SchemeName.c_str(), -1, L"https", -1, TRUE) == CSTR_EQUAL;
-        std::string user = sys::ToAnsi(parts.UserName);
-        std::string password = sys::ToAnsi(parts.Password);
+        std::wstring user = parts.UserName;
+        std::wstring password = parts.Password;
         OpenInternet(connection.Internet, user, password);
         if (!connection.Internet) {
             errorText = L"打开一个Internet连接失败:" + LastSystemMessage();
             return false;
         }
         ApplyTimeouts(connection.Internet.Get());
-        const std::string host = sys::ToAnsi(parts.HostName);
-        connection.Connect.Reset(InternetConnectA(connection.Internet.Get(), host.c_str(), parts.Port,
+        connection.Connect.Reset(InternetConnectW(connection.Internet.Get(), parts.HostName.c_str(), parts.Port,
                                                   NullIfEmpty(user), NullIfEmpty(password),
                                                   INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection.Connect) {
@@ -280,7 +309,8 @@ bool THttpClient::_CreateInternetConnect(const std::string& url, TInternetConnec
             return false;
         }
         const std::wstring path = parts.UrlPath.empty() ? L"/" : parts.UrlPath;
-        connection.ObjectName = sys::ToAnsi(path + parts.ExtraInfo);
+        connection.Url = url;
+        connection.ObjectName = path + parts.ExtraInfo;
         return true;
     } catch (const sys::Exception& e) {
         errorText = L"[THttpClient._CreateInternetConnect]" + e.Message();
@@ -294,14 +324,14 @@ void THttpClient::ApplyTimeouts(HINTERNET handle) const {
     DWORD timeout = static_cast<DWORD>(FTimeout);
     for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionA(handle, option, &timeout, sizeof(timeout));
+        InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
 }
 
 // Some WinInet implementations do not pass the internet handle's time-outs on to the requests
 // made under it, and a stalled server would then block the caller for good: set them again.
-TInternetHandle THttpClient::_OpenRequest(const TInternetConnection& connection, const std::string& verb) const {
-    TInternetHandle request(HttpOpenRequestA(connection.Connect.Get(), verb.c_str(), connection.ObjectName.c_str(),
-                                             "HTTP/1.1", nullptr, nullptr, connection.OpenFlags(), 0));
+TInternetHandle THttpClient::_OpenRequest(const TInternetConnection& connection, const std::wstring& verb) const {
+    TInternetHandle request(HttpOpenRequestW(connection.Connect.Get(), verb.c_str(), connection.ObjectName.c_str(),
+                                             L"HTTP/1.1", nullptr, nullptr, connection.OpenFlags(), 0));
     if (request) ApplyTimeouts(request.Get());
     return request;
 }
@@ -345,13 +375,45 @@ bool THttpClient::SendAttempt(HINTERNET request, std::string& body) {
 
 bool THttpClient::_SendRequest(HINTERNET request, int32_t attempts, IStream* body) {
     std::string bytes = ReadBody(body);
+    return SendAttempts(request, attempts, bytes);
+}
+
+bool THttpClient::SendAttempts(HINTERNET request, int32_t attempts, std::string& body) {
     bool sent = false;
     while (request && attempts > 0) {
-        sent = SendAttempt(request, bytes);
+        sent = SendAttempt(request, body);
         --attempts;
         if (sent) break;
     }
     return sent;
+}
+
+TSendOutcome THttpClient::_SendFollowingRedirects(TInternetConnection& connection, TInternetHandle& request,
+                                                  const std::wstring& verb, const TPrepareRequest& prepare,
+                                                  int32_t attempts, IStream* body) {
+    std::string bytes = ReadBody(body);
+    for (int hop = 0;; ++hop) {
+        request = _OpenRequest(connection, verb);
+        if (!request || (prepare && !prepare(request.Get()))) return TSendOutcome::NotPrepared;
+        if (SendAttempts(request.Get(), attempts, bytes)) return TSendOutcome::Sent;
+        const DWORD sendError = ::GetLastError();  // the caller's text may need the send's own code
+        if (!connection.Https || !IsRedirect(QueryStatusCode(request.Get()))) {
+            SetLastError(sendError);
+            return TSendOutcome::Failed;
+        }
+        std::wstring target;
+        if (hop == kMaxRedirects || !SecureRedirectTarget(connection.Url, QueryLocation(request.Get()), target)) {
+            FLastError = hop == kMaxRedirects ? kTooManyRedirects : kInsecureRedirect + QueryLocation(request.Get());
+            return TSendOutcome::Failed;
+        }
+        // Closed before its connection: WinInet hands the freed handle value to the next request.
+        request.Reset();
+        std::wstring errorText;
+        if (!_CreateInternetConnect(target, connection, errorText)) {
+            FLastError = errorText;
+            return TSendOutcome::Failed;
+        }
+    }
 }
 
 bool THttpClient::ReadResponseInfo(HINTERNET request, IHttpResponseInfo* info, std::wstring& errorText) {
@@ -399,16 +461,19 @@ bool THttpClient::PerformRequest(const std::wstring& verb, const std::wstring& u
                                  IHttpResponseInfo* info, IStream* body, IStream* response,
                                  std::wstring& errorText) {
     TInternetConnection connection;
-    if (!_CreateInternetConnect(sys::ToAnsi(EncodeURL(url)), connection, errorText)) return false;
-    TInternetHandle request = _OpenRequest(connection, sys::ToAnsi(verb));
+    if (!_CreateInternetConnect(EncodeURL(url), connection, errorText)) return false;
+    TInternetHandle request;
     bool ok = [&] {
-        if (!_AddRequestHeaders(request.Get(), headers, false, 0)) {
-            errorText = L"组织请求头失败！";
-            return false;
-        }
-        if (!_SendRequest(request.Get(), FRetryCount, body)) {
-            errorText = L"发送请求失败:" + FLastError;
-            return false;
+        const auto addHeaders = [&](HINTERNET opened) { return _AddRequestHeaders(opened, headers, false, 0); };
+        switch (_SendFollowingRedirects(connection, request, verb, addHeaders, FRetryCount, body)) {
+            case TSendOutcome::NotPrepared:
+                errorText = L"组织请求头失败！";
+                return false;
+            case TSendOutcome::Failed:
+                errorText = L"发送请求失败:" + FLastError;
+                return false;
+            default:
+                break;
         }
         if (info && !ReadResponseInfo(request.Get(), info, errorText)) return false;
         if (CompareStringOrdinal(verb.c_str(), -1, L"HEAD", -1, TRUE) == CSTR_EQUAL) return true;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
 #include <string>
 
 #include "net/HttpClientIntf.h"
@@ -21,18 +22,28 @@ void _DoneHttpClient();
 // Characters above U+0080 become lower-case %xx escapes of their UTF-8 bytes; the rest stays.
 std::wstring EncodeURL(const std::wstring& url);
 
-// WinInet open flags of every request this client makes.
+// WinInet open flags of every request this client makes. WinInet follows a redirect from HTTPS to
+// plain HTTP whatever INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP says, so HTTPS requests take their
+// redirects by hand (_SendFollowingRedirects) and refuse any that leaves HTTPS.
 constexpr DWORD kHttpsOpenFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
-                                  INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
-                                  INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+                                  INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kHttpOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+// The absolute address a redirect from `from` to `location` (absolute or relative) leads to, in
+// target; false when it is not an https address, which a request made over HTTPS never follows.
+bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target);
+
+enum class TSendOutcome { Sent, NotPrepared, Failed };
+// Adds what a request needs before it is sent; false when it cannot.
+using TPrepareRequest = std::function<bool(HINTERNET)>;
 
 // What _CreateInternetConnect hands back: the two handles and the object name to request.
 struct TInternetConnection {
     TInternetHandle Internet;
     TInternetHandle Connect;
     bool Https = false;
-    std::string ObjectName;  // path + extra information, code page 936
+    std::wstring Url;         // as connected to, escaped
+    std::wstring ObjectName;  // path + extra information
     DWORD OpenFlags() const { return Https ? kHttpsOpenFlags : kHttpOpenFlags; }
     void Close() {  // the connection goes before the internet handle it hangs on
         Connect.Reset();
@@ -107,15 +118,22 @@ public:
                  std::wstring& responseText) override;
 
     // Internal steps, shared with the download.
-    // url: in the URL (code page 936), out the object name; false leaves no handle open.
-    bool _CreateInternetConnect(const std::string& url, TInternetConnection& connection,
+    // url: escaped (EncodeURL); false leaves no handle open.
+    bool _CreateInternetConnect(const std::wstring& url, TInternetConnection& connection,
                                 std::wstring& errorText);
     // The request for the connection's object name, with the client's open flags and time-outs.
-    TInternetHandle _OpenRequest(const TInternetConnection& connection, const std::string& verb) const;
+    TInternetHandle _OpenRequest(const TInternetConnection& connection, const std::wstring& verb) const;
     // ifRange: the validator of a resumed request, so that a changed file comes whole; "" for none.
     bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, int64_t offset,
                             const std::wstring& ifRange = std::wstring());
     bool _SendRequest(HINTERNET request, int32_t attempts, IStream* body);
+    // Opens, prepares and sends verb on the connection. Over HTTPS a redirect to another https
+    // address moves the connection there and is sent again (a few hops at most); a redirect
+    // anywhere else fails with its text in LastError, having contacted nobody.
+    // Failed leaves the text in LastError and the last request in `request`.
+    TSendOutcome _SendFollowingRedirects(TInternetConnection& connection, TInternetHandle& request,
+                                         const std::wstring& verb, const TPrepareRequest& prepare,
+                                         int32_t attempts, IStream* body);
     bool _HttpRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
                       IHttpResponseInfo* info, IStream* body, IStream* response);
 
@@ -125,9 +143,10 @@ public:
 private:
     ~THttpClient() = default;
 
-    void OpenInternet(TInternetHandle& internet, std::string& user, std::string& password) const;
+    void OpenInternet(TInternetHandle& internet, std::wstring& user, std::wstring& password) const;
     void ApplyTimeouts(HINTERNET handle) const;
     bool SendAttempt(HINTERNET request, std::string& body);
+    bool SendAttempts(HINTERNET request, int32_t attempts, std::string& body);
     bool PerformRequest(const std::wstring& verb, const std::wstring& url, IHttpHeaders* headers,
                         IHttpResponseInfo* info, IStream* body, IStream* response, std::wstring& errorText);
     bool ReadResponseInfo(HINTERNET request, IHttpResponseInfo* info, std::wstring& errorText);

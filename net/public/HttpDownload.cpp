@@ -150,7 +150,7 @@ int32_t TDownloadRun::Execute() {
 
 void TDownloadRun::Transfer() {
     std::wstring errorText;
-    if (!FClient._CreateInternetConnect(sys::ToAnsi(EncodeURL(FUrl)), FConnection, errorText)) {
+    if (!FClient._CreateInternetConnect(EncodeURL(FUrl), FConnection, errorText)) {
         Fail(errorText);
         return;
     }
@@ -183,9 +183,9 @@ bool TDownloadRun::EndsBeforeData(TStep step) {
 }
 
 TStep TDownloadRun::Probe() {
-    FRequest = FClient._OpenRequest(FConnection, "HEAD");
     FClient.SetLastErrorText(std::wstring());
-    if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
+    if (FClient._SendFollowingRedirects(FConnection, FRequest, L"HEAD", nullptr, FClient.GetRetryCount(), nullptr) !=
+        TSendOutcome::Sent) {
         Fail(SendFailureText(L"获取下载包信息失败"));
         return TStep::Failed;
     }
@@ -228,14 +228,14 @@ bool TDownloadRun::FinalFileUpToDate(bool requireLength) const {
 void TDownloadRun::CallBeforeDownloadHook(bool& handled) {
     const TBeforeDownloadEvent hook = FClient.GetOnBeforeDownload();
     if (!hook) return;
-    std::wstring objectName = sys::FromAnsi(FConnection.ObjectName);
+    std::wstring objectName = FConnection.ObjectName;
     const uint32_t offsetBefore = static_cast<uint32_t>(FOffset);
     const uint32_t lengthBefore = static_cast<uint32_t>(FRemote.ContentLength);
     uint32_t offset = offsetBefore, contentLength = lengthBefore;
     hook(&FClient, objectName, FSavePath, FTag, L"GET", FHeaders, offset, contentLength, FResume, handled);
     if (offset != offsetBefore) FOffset = offset;
     if (contentLength != lengthBefore) FRemote.ContentLength = contentLength;
-    if (handled) FConnection.ObjectName = sys::ToAnsi(objectName);
+    if (handled) FConnection.ObjectName = objectName;
 }
 
 std::wstring TDownloadRun::ReadSide(const wchar_t* key, const wchar_t* fallback) const {
@@ -258,15 +258,19 @@ void TDownloadRun::WriteSideFile() const {
 }
 
 bool TDownloadRun::SendGet() {
-    FRequest = FClient._OpenRequest(FConnection, "GET");
     // The date the side file matched: a mirror whose file changed since answers 200 with all of it.
     const std::wstring ifRange = FRemote.LastModified != 0 ? FormatHttpDate(FRemote.LastModified) : std::wstring();
-    if (!FClient._AddRequestHeaders(FRequest.Get(), FHeaders, FResume, FOffset, ifRange)) {
+    const auto addHeaders = [&](HINTERNET request) {
+        return FClient._AddRequestHeaders(request, FHeaders, FResume, FOffset, ifRange);
+    };
+    FClient.SetLastErrorText(std::wstring());
+    const TSendOutcome sent =
+        FClient._SendFollowingRedirects(FConnection, FRequest, L"GET", addHeaders, FClient.GetRetryCount(), nullptr);
+    if (sent == TSendOutcome::NotPrepared) {
         Fail(L"组织请求头失败！");
         return false;
     }
-    FClient.SetLastErrorText(std::wstring());
-    if (!FClient._SendRequest(FRequest.Get(), FClient.GetRetryCount(), nullptr)) {
+    if (sent == TSendOutcome::Failed) {
         const DWORD code = ::GetLastError();
         if (FClient.GetLastError().empty())
             FClient.SetLastErrorText(FailureText(L"发送下载请求失败", code));
@@ -289,6 +293,11 @@ bool TDownloadRun::AcceptPartial() {
     if (!QueryContentRange(FRequest.Get(), range) || range.First != FOffset || range.Complete <= 0 ||
         (announced > 0 && range.Complete != announced)) {
         DiscardPartialFiles(kSizeMismatch);
+        return false;
+    }
+    // Held to the limit here too: without a length from HEAD nothing else has checked it.
+    if (range.Complete > FClient.GetMaxFileSize()) {
+        Fail(kTooLarge);
         return false;
     }
     FRemote.ContentLength = range.Complete;
@@ -323,16 +332,15 @@ void TDownloadRun::DiscardPartialFiles(const std::wstring& msg) {
 }
 
 TStep TDownloadRun::OpenTempFile() {
-    const std::string tempName = sys::ToAnsi(FTempName);
     if (FResume) {
-        FTempFile.Reset(CreateFileA(tempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        FTempFile.Reset(CreateFileW(FTempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER zero{};
         if (FTempFile) SetFilePointerEx(FTempFile.Get(), zero, nullptr, FILE_END);
     } else {
         if (FinalFileUpToDate(true)) return TStep::UpToDate;
         if (FileExistsEx(FSavePath)) DeleteIfExists(FTempName);
-        FTempFile.Reset(CreateFileA(tempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        FTempFile.Reset(CreateFileW(FTempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     if (!FTempFile) {

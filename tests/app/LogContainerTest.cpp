@@ -57,7 +57,7 @@ std::wstring ListViewText(HWND listView, int item, int subItem) {
 class LogContainerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = testenv::MakeScratchDir(sys::FromAnsi(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = testenv::MakeScratchDir(sys::FromGbk(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
     std::wstring dir_;
 };
@@ -69,11 +69,11 @@ const wchar_t kStamp[] = L"2026/12/07 09:05:03.042";
 TEST_F(LogContainerTest, TextControlsGetOneStampedLinePerMessageAtEveryLevelAndClearAtLineIndex1000) {
     ASSERT_TRUE(LoadLibraryW(L"riched20.dll"));
     for (const wchar_t* kind : {L"EDIT", L"RichEdit20W"}) {
-        SCOPED_TRACE(sys::ToAnsi(kind));
+        SCOPED_TRACE(sys::ToGbk(kind));
         Window edit(kind, ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         ASSERT_TRUE(edit.Get());
         TLogger logger(edit.Get(), dir_, FixedClock);
-        logger.WriteLog(sys::ToAnsi(L"下载失败"), llInformation);
+        logger.WriteLog(sys::ToGbk(L"下载失败"), llInformation);
         logger.WriteLog(std::string("only here"), -1);
         std::wstring text = TextOf(edit.Get());
         for (auto& c : text) if (c == L'\r') c = L'\n';  // rich edit keeps bare CRs

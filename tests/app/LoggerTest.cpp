@@ -41,17 +41,17 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-const std::string kExeStem = sys::ToAnsi(sys::ChangeFileExt(sys::ExtractFileName(sys::ExeFileName()), L""));
+const std::string kExeStem = sys::ToGbk(sys::ChangeFileExt(sys::ExtractFileName(sys::ExeFileName()), L""));
 
 class LoggerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = testenv::MakeScratchDir(sys::FromAnsi(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = testenv::MakeScratchDir(sys::FromGbk(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         SetNow(2026, 12, 7, 9, 5, 3, 42);
     }
 
     std::wstring FileOfDay(const wchar_t* yyyymmdd) const {
-        return dir_ + sys::FromAnsi(kExeStem) + L"_" + yyyymmdd + L".log";
+        return dir_ + sys::FromGbk(kExeStem) + L"_" + yyyymmdd + L".log";
     }
 
     std::wstring dir_;
@@ -83,7 +83,7 @@ TEST_F(LoggerTest, LevelsChooseTheTagAndNegativeLevelsStayOutOfTheFile) {
     logger.WriteLog(std::string("late"), 4);
 
     EXPECT_EQ(ReadBytes(FileOfDay(L"20261207")),
-              "09:05:03.042 [Information] " + sys::ToAnsi(L"宽") + "\r\n"
+              "09:05:03.042 [Information] " + sys::ToGbk(L"宽") + "\r\n"
               "09:05:03.042 [Notice] n\r\n"
               "09:05:03.042 [Warning] w\r\n"
               "09:05:03.042 [Error] e\r\n"
@@ -135,7 +135,7 @@ TEST_F(LoggerTest, FolderThatCannotBeMadeRefusesConstruction) {
     for (const std::wstring& bad : {file + L"\\Log\\", file + L"\\", std::wstring(L"Q:\\nowhere\\Log\\")}) {
         try {
             TLogger logger(nullptr, bad, FakeClock);
-            ADD_FAILURE() << "constructed with " << sys::ToAnsi(bad);
+            ADD_FAILURE() << "constructed with " << sys::ToGbk(bad);
         } catch (const sys::Exception& e) {
             EXPECT_EQ(e.Message(), L"日志路径错误，日志类对象不能被创建");
         }

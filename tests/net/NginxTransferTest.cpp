@@ -156,6 +156,27 @@ TEST_F(NginxTransfer, SelfSignedCertificateIsRefused) {
     EXPECT_FALSE(Exists(save_));
 }
 
+// Over HTTPS a redirect is followed only while it stays on HTTPS: nothing of the request may
+// reach a plain-HTTP address, however the mirror redirects.
+TEST_F(NginxTransfer, HttpsFollowsRedirectsOnlyWhileTheyStayOnHttps) {
+    std::wstring trusted = testenv::NginxHttps();
+    trusted.replace(trusted.find(L"127.0.0.1"), 9, L"localhost");
+    const std::string source = Publish(1000);
+    TDownloadRecorder moved;
+    ASSERT_EQ(Download(trusted + L"/to-https/" + name_, moved), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), source);
+
+    DeleteFileW(save_.c_str());
+    TDownloadRecorder downgraded;
+    EXPECT_EQ(Download(trusted + L"/to-http/" + name_, downgraded), -1);
+    ASSERT_NE(downgraded.First(dsFail), nullptr);
+    EXPECT_EQ(downgraded.First(dsFail)->Msg, L"获取下载包信息失败:HTTPS请求被重定向到非HTTPS地址，已拒绝：" +
+                                                 testenv::NginxHttp() + L"/nolm/" + name_);
+    EXPECT_NE(LogLine("HEAD /to-http/" + NameA() + " "), "");
+    EXPECT_EQ(LogLine("/nolm/" + NameA()), "") << "the plain-HTTP mirror was asked";
+    EXPECT_FALSE(Exists(save_));
+}
+
 TEST_F(NginxTransfer, UnreachableServerIsReportedWithTheConnectionError) {
     TDownloadRecorder recorder;
     EXPECT_EQ(client_->DownloadFile(L"http://127.0.0.1:1/small.bin", save_, recorder.Handler(), 0, nullptr), -1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/public/DateTimeUtils.h"
+#include "sys/SysUtils.h"
 #include "net/public/HttpFileUtils.h"
 #include "tests/net/ScriptedFixture.h"
 
@@ -101,6 +102,11 @@ TEST_F(ScriptedDownload, TransfersThatDoNotDeliverTheAnnouncedPackageFail) {
     huge.headers.push_back({"Content-Length", "5368709120"});
     testsrv::ScriptedResponse unframed = File(body);
     unframed.sendContentLength = false;
+    testsrv::ScriptedResponse hugePart = Partial(body, 0);
+    hugePart.headers.back().second = "bytes 0-999/5368709120";
+    testsrv::ScriptedResponse unavailable;
+    unavailable.status = 503;
+    unavailable.reason = "Service Unavailable";
     struct Case {
         const char* name;
         bool partial;  // T holds the first 400 bytes and S matches
@@ -120,6 +126,8 @@ TEST_F(ScriptedDownload, TransfersThatDoNotDeliverTheAnnouncedPackageFail) {
         {"chunked and cut", false, File(body), chunked(body, 500), mismatch, 500, true, 2},
         {"5 GiB announced", false, huge, File(body), L"超过下载文件大小限制！", -1, false, 1},
         {"5 GiB in the GET only", false, unframed, huge, L"超过下载文件大小限制！", -1, true, 2},
+        {"206 of 5 GiB, none announced", false, unframed, hugePart, L"超过下载文件大小限制！", -1, true, 2},
+        {"503 on resuming", true, File(body), unavailable, L"[503]Service Unavailable", 400, true, 2},
     };
     for (const Case& c : cases) {
         if (c.partial) LeavePartial(body.substr(0, 400), 1000);
@@ -205,6 +213,11 @@ TEST_F(ScriptedDownload, MissingLastModifiedIsNotComparedAndMissingLengthSkipsTh
     DeleteFileW(save_.c_str());
     testsrv::ScriptedResponse unframed = File(body);
     unframed.sendContentLength = false;
+    testsrv::ScriptedResponse hugePart = Partial(body, 0);
+    hugePart.headers.back().second = "bytes 0-999/5368709120";
+    testsrv::ScriptedResponse unavailable;
+    unavailable.status = 503;
+    unavailable.reason = "Service Unavailable";
     server_.Add(unframed, IsHead());
     server_.Add(unframed, IsGet());
     TDownloadRecorder plain;
@@ -276,11 +289,36 @@ TEST_F(ScriptedDownload, SizeLimitAppliesOnlyWhenResumable) {
     EXPECT_EQ(limited.First(dsFail)->Msg, L"超过下载文件大小限制！");
     EXPECT_EQ(server_.Requests().size(), 1u);
 
+    testsrv::ScriptedResponse unframed = File(body);
+    unframed.sendContentLength = false;
+    testsrv::ScriptedResponse chunked = File(body + body);
+    chunked.chunked = true;
+    server_.Add(unframed, IsHead());
+    server_.Add(chunked, IsGet());
+    TDownloadRecorder unannounced;
+    EXPECT_EQ(Run(unannounced), -1);
+    ASSERT_NE(unannounced.First(dsFail), nullptr);
+    EXPECT_EQ(unannounced.First(dsFail)->Msg, L"超过下载文件大小限制！");
+    EXPECT_LE(GetFileSize64(Temp()), 999);
+
     client_->SetResumable(false);
     server_.Add(File(body), IsGet());
     TDownloadRecorder plain;
     EXPECT_EQ(Run(plain), 0);
     EXPECT_EQ(ReadFileBytes(save_), body);
+}
+
+TEST_F(ScriptedDownload, TemporaryFileThatCannotBeMadeFailsTheRun) {
+    const std::string body = testsrv::PatternBody(1000);
+    ASSERT_TRUE(CreateDirectoryW(Temp().c_str(), nullptr));
+    server_.Add(File(body), IsHead());
+    server_.Add(File(body), IsGet());
+    TDownloadRecorder recorder;
+    EXPECT_EQ(Run(recorder), -1);
+    ASSERT_NE(recorder.First(dsFail), nullptr);
+    EXPECT_EQ(recorder.First(dsFail)->Msg, L"创建下载文件失败:" + sys::SysErrorMessage(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(Exists(save_));
+    RemoveDirectoryW(Temp().c_str());
 }
 
 TEST_F(ScriptedDownload, FailuresReachLastErrorOnlyThroughAHandler) {

@@ -65,7 +65,7 @@ TEST(TransferFigures, RemainTimeShowsClockThenDaysThenCeiling) {
     };
     for (const RemainCase& c : cases) {
         std::string text = FormatRemainTime(c.ms);
-        EXPECT_EQ(text, sys::ToAnsi(c.expected)) << c.ms;
+        EXPECT_EQ(text, sys::ToGbk(c.expected)) << c.ms;
         EXPECT_LT(text.size(), 16u) << c.ms;
     }
 }

@@ -4,7 +4,10 @@
 # certificate on the second port. With TALLYVO_STUB_INSTALLER set it also serves the sample
 # package under /uploads/ (that program padded with fixed bytes); TALLYVO_UPLOADS_RATE slows
 # /uploads/ down so a transfer can be watched and cut part-way; TALLYVO_UPLOADS_NO_LENGTH=1 makes
-# /uploads/ announce no length (chunked answers, as a mirror that streams does).
+# /uploads/ announce no length (chunked answers, as a mirror that streams does). With the build's
+# test PKI beside the folder, the HTTPS port also answers for the name localhost with a
+# certificate the test root vouches for, and redirects from /to-https/ (to the same file, by a
+# relative address) and /to-http/ (to the plain port's /nolm/).
 set -euo pipefail
 cmd=$1 dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
@@ -61,6 +64,21 @@ uploads_rate=${TALLYVO_UPLOADS_RATE:-0}
 uploads_length=""
 [ "${TALLYVO_UPLOADS_NO_LENGTH:-0}" = 1 ] && uploads_length="ssi on; ssi_types *;"
 
+pki=$(dirname "$dir")/pki
+trusted_tls=""
+if [ -f "$pki/localhost.crt" ]; then
+  trusted_tls="  server {
+    listen 127.0.0.1:$tls_port ssl;
+    server_name localhost;
+    ssl_certificate $pki/localhost.crt;
+    ssl_certificate_key $pki/localhost.key;
+    root $dir/www;
+    absolute_redirect off;
+    location /to-https/ { rewrite ^/to-https/(.*)\$ /\$1 redirect; }
+    location /to-http/ { rewrite ^/to-http/(.*)\$ http://127.0.0.1:$port/nolm/\$1 redirect; }
+  }"
+fi
+
 cat >"$dir/nginx.conf" <<CONF
 daemon on;
 pid $dir/nginx.pid;
@@ -93,6 +111,7 @@ http {
     ssl_certificate_key $dir/tls/key.pem;
     root $dir/www;
   }
+$trusted_tls
 }
 CONF
 "$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err" >&2; exit 1; }

@@ -4,7 +4,7 @@
 
 TEST(SysUtils, AnsiCodePageIs936SoGbkRoundTrips) {
     EXPECT_EQ(GetACP(), 936u);
-    std::string gbk = sys::ToAnsi(L"下载");
+    std::string gbk = sys::ToGbk(L"下载");
     EXPECT_EQ(gbk, "\xCF\xC2\xD4\xD8");
-    EXPECT_EQ(sys::FromAnsi(gbk), L"下载");
+    EXPECT_EQ(sys::FromGbk(gbk), L"下载");
 }

@@ -200,6 +200,41 @@ TEST_F(DownloadRun, OnlyAPackageThatPassesBothChecksIsLeftToStart) {
     EXPECT_EQ(L"正在校验安装包…", services.CheckCalls[0].Caption);
 }
 
+// The install click starts the very file its check judged, held so that nobody can write it in
+// between; a second click while the check runs does nothing, and a check that throws rejects.
+TEST_F(DownloadRun, TheInstallClickStartsTheFileItCheckedOnce) {
+    uitest::TNotice start{dsStart};
+    const std::wstring path = package;
+    start.Before = [path] { uitest::WriteFileBytes(path, "MZ package"); };
+    services.Checks = {{true, L"", L"Tallyvo Test Publisher"}};
+    services.Runs = {{{start}, 0}};
+    DownloadInto(saveDir);
+    ASSERT_TRUE(form->btnInstall->Visible());
+
+    const HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    services.CheckGate = gate;
+    Tfrm_Main* window = form;
+    uitest::PostCall([window, gate] {
+        window->btnInstallClick(nullptr);
+        SetEvent(gate);
+    });
+    form->btnInstallClick(nullptr);
+    services.CheckGate = nullptr;
+    CloseHandle(gate);
+    EXPECT_EQ(2u, services.CheckCalls.size()) << "one check after the transfer, one for the click";
+    ASSERT_EQ(1u, services.Starts.size());
+    EXPECT_EQ(package, services.Starts[0].FinalPath);
+    EXPECT_TRUE(services.Starts[0].SameFileAsChecked);
+    EXPECT_TRUE(services.Starts[0].DeniesWriting);
+
+    services.CheckThrows = true;
+    uitest::TPromptDriver failed([](HWND prompt) { uitest::ClickClose(prompt); });
+    services.Runs = {{{start}, 0}};
+    DownloadInto(saveDir);
+    EXPECT_TRUE(failed.Ran()) << "a check that throws rejects the package";
+    EXPECT_FALSE(uitest::FileExists(package));
+}
+
 class MirrorDownload : public DownloadRun {
 protected:
     void SetUp() override {

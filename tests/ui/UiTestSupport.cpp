@@ -1,5 +1,9 @@
 #include "tests/ui/UiTestSupport.h"
 
+#include "ui/PackageLaunch.h"
+
+#include <stdexcept>
+
 namespace uitest {
 
 int TScriptedServices::ShowMessage(TMsgDlgKind kind, const std::wstring& text) {
@@ -23,15 +27,33 @@ int32_t TScriptedServices::DownloadFile(const std::wstring& url, const std::wstr
     });
 }
 
-TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE file) {
+namespace {
+
+bool OthersCanWrite(const std::wstring& path) {
     const HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, 0, nullptr);
-    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    if (writer == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(writer);
+    return true;
+}
+
+}  // namespace
+
+TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE file) {
+    if (CheckGate) WaitForSingleObject(CheckGate, 10000);
     const bool held = file != nullptr && file != INVALID_HANDLE_VALUE;
-    CheckCalls.push_back({held, held && writer == INVALID_HANDLE_VALUE, Form->labProcess->Caption()});
+    CheckCalls.push_back({held, held && !OthersCanWrite(path), Form->labProcess->Caption()});
+    FLastChecked = file;
+    if (CheckThrows) throw std::runtime_error("check failed unexpectedly");
     const TPackageCheck verdict = Checks.front();
     if (Checks.size() > 1) Checks.erase(Checks.begin());
     return verdict;
+}
+
+bool TScriptedServices::StartInstaller(HANDLE file) {
+    const std::wstring path = FinalPathOf(file);
+    Starts.push_back({path, file == FLastChecked, !OthersCanWrite(path)});
+    return false;
 }
 
 int32_t TScriptedServices::PlayRun(const TScriptedRun& run, const TDownloadProgressEvent& onProgress) {

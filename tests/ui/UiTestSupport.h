@@ -59,6 +59,8 @@ public:
     bool ChecksPackages() override { return !Checks.empty(); }
     // Plays the next scripted verdict; the last one stays for later checks.
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override;
+    // Records what it was given and starts nothing (a start ends the process).
+    bool StartInstaller(HANDLE file) override;
 
     bool Online = true;
     std::vector<int> Answers;  // in order; OK once they run out
@@ -75,9 +77,18 @@ public:
         std::wstring Caption;   // what the progress label showed during the check
     };
     std::vector<TCheckCall> CheckCalls;
+    HANDLE CheckGate = nullptr;   // set: each check waits for it first
+    bool CheckThrows = false;
+    struct TStartCall {
+        std::wstring FinalPath;
+        bool SameFileAsChecked;   // the handle the last check judged
+        bool DeniesWriting;
+    };
+    std::vector<TStartCall> Starts;
     Tfrm_Main* Form = nullptr;
 
 private:
+    HANDLE FLastChecked = nullptr;
     int32_t PlayRun(const TScriptedRun& run, const TDownloadProgressEvent& onProgress);
 };
 

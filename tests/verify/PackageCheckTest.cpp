@@ -33,6 +33,8 @@ const TSampleCase kSampleCases[] = {
     {L"untrusted-root", kTestPublisher, false, L"证书不受信任", kTestPublisher},
     {L"unknown-issuer", kTestPublisher, false, L"证书不受信任", kTestPublisher},
     {L"missing", kTestPublisher, false, L"无法读取安装包", L""},
+    {L"two-names", kTestPublisher, false, L"发布者不符：", L""},
+    {L"no-name", kTestPublisher, false, L"发布者不符：", L""},
 };
 
 std::wstring SamplePath(const wchar_t* sample) {

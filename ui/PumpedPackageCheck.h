@@ -1,0 +1,33 @@
+#pragma once
+// The package check on a worker thread while the window keeps pumping its messages, so that it
+// paints and moves while a large package is hashed.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "ui/MainWindowServices.h"
+
+class TPumpedPackageCheck {
+public:
+    // Raises busy for as long as the check runs; the worker gets its own copy of the path and the
+    // handle value (the caller keeps the file open until the check has ended).
+    TPumpedPackageCheck(bool& busy, IMainWindowServices& services, std::wstring path, HANDLE file);
+    // Joins and lowers busy on every way out, an exception from a pumped handler included.
+    ~TPumpedPackageCheck();
+    TPumpedPackageCheck(const TPumpedPackageCheck&) = delete;
+    TPumpedPackageCheck& operator=(const TPumpedPackageCheck&) = delete;
+
+    // Pumps messages until the check has ended and gives its verdict; a check that threw
+    // rejects the package.
+    TPackageCheck Wait();
+
+private:
+    struct TState;
+    void Finish();
+
+    bool& FBusy;
+    std::shared_ptr<TState> FState;
+    std::thread FWorker;
+};
