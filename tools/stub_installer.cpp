@@ -1,7 +1,7 @@
 // Stands in for the real installer in end-to-end runs and the demo: records that it was started,
-// with its command line, and ends (after a notice box when TALLYVO_STUB_NOTICE is set, so a person
-// watching the demo sees it start). Bytes appended after its image (to make a package of a given
-// size) do not stop it from running.
+// with its command line and the system's ANSI code page, and ends (after a notice box when
+// TALLYVO_STUB_NOTICE is set, so a person watching the demo sees it start). Bytes appended after
+// its image (to make a package of a given size) do not stop it from running.
 #include <windows.h>
 
 #include <string>
@@ -23,10 +23,11 @@ std::wstring MarkerPath()
 int main()
 {
     const std::wstring line = GetCommandLineW();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const std::wstring record = line + L"\ncode page " + std::to_wstring(GetACP());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, record.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(size > 0 ? size - 1 : 0, '\0');
     if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &utf8[0], size, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, record.c_str(), -1, &utf8[0], size, nullptr, nullptr);
     HANDLE file = CreateFileW(MarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the prefix of the build folder it lives in, quiet, and
-# with the ANSI code page 936 that the program is written for.
+# with the ANSI code page 936 of a Chinese system; TALLYVO_WINE_LOCALE=en_US.UTF-8 gives an English
+# system's 1252 instead.
 set -euo pipefail
 exe=$1
 dir=$(cd "$(dirname "$exe")" && pwd)
@@ -11,18 +12,20 @@ if [ -z "${WINEPREFIX:-}" ]; then
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 
+locale_name=${TALLYVO_WINE_LOCALE:-zh_CN.UTF-8}
 # Wine converts command lines and file names through the C library's locale; without a compiled
-# zh_CN.UTF-8 it falls back to 7-bit ASCII and mangles every Chinese name. Compile it privately
-# next to the prefix (no system change) when the machine lacks it.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+# UTF-8 locale it falls back to 7-bit ASCII and mangles every Chinese name. Compile the ones
+# needed privately next to the prefix (no system change) when the machine lacks them.
+if ! locale -a 2>/dev/null | grep -qi "^${locale_name%%.*}\.utf-\?8$"; then
   loc="$(dirname "$WINEPREFIX")/locale"
-  if [ ! -f "$loc/zh_CN.UTF-8/LC_CTYPE" ]; then
+  for name in zh_CN.UTF-8 "$locale_name"; do
+    [ -f "$loc/$name/LC_CTYPE" ] && continue
     mkdir -p "$loc"
     tmp=$(mktemp -d "$loc/.build.XXXXXX")
-    localedef -i zh_CN -f UTF-8 "$tmp/zh_CN.UTF-8" >/dev/null 2>&1 || true
-    [ -f "$tmp/zh_CN.UTF-8/LC_CTYPE" ] && mv -T "$tmp/zh_CN.UTF-8" "$loc/zh_CN.UTF-8" 2>/dev/null || true
+    localedef -i "${name%%.*}" -f UTF-8 "$tmp/$name" >/dev/null 2>&1 || true
+    [ -f "$tmp/$name/LC_CTYPE" ] && mv -T "$tmp/$name" "$loc/$name" 2>/dev/null || true
     rm -rf "$tmp"
-  fi
+  done
   export LOCPATH="$loc"
 fi
 
@@ -37,4 +40,4 @@ if [ -f "$test_root" ] && ! cmp -s "$test_root" "$trusted_root"; then
   env LC_ALL=zh_CN.UTF-8 "$wine" regedit /S "Z:${test_root//\//\\}" >/dev/null 2>&1 &&
     cp "$test_root" "$trusted_root"
 fi
-exec env LC_ALL=zh_CN.UTF-8 "$wine" "$@"
+exec env LC_ALL="$locale_name" "$wine" "$@"
