@@ -1,6 +1,7 @@
 #include "ui/MainWindowServices.h"
 
 #include "gui/Forms.h"
+#include "ui/MirrorHosts.h"
 #include "ui/PackageLaunch.h"
 #include "verify/Publisher.h"
 
@@ -36,6 +37,10 @@ public:
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override {
         JoinRootsOpener();
         return ::CheckPackage(path, file, RequiredPublisher());
+    }
+
+    TLineProbeResult ProbeLines(const TProbeStop& stop) override {
+        return ::ProbeLines(PrimaryDownloadUrl(), SecondaryDownloadUrl(), kProbeBudgetMs, stop);
     }
 
     bool StartInstaller(HANDLE file) override { return StartPackage(file, gui::Application.Handle()); }

@@ -4,6 +4,7 @@
 // takes them at construction; the real ones are the default.
 #include "dialogs/f_MsgDlgBox.h"
 #include "net/HttpClientIntf.h"
+#include "net/LineProbe.h"
 #include "verify/PackageCheck.h"
 
 #include <cstdint>
@@ -23,6 +24,9 @@ public:
     // Checks the package through file, held open by the caller, against the pinned publisher.
     // Called on a worker thread.
     virtual TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) = 0;
+    // Measures both lines, primary and secondary, in kProbeBudgetMs at most; stop ends it early.
+    // Called on a worker thread.
+    virtual TLineProbeResult ProbeLines(const TProbeStop& stop) = 0;
     // Starts the package held open through file (the one just checked); false when it did not start.
     virtual bool StartInstaller(HANDLE file) = 0;
 

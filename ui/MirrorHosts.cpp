@@ -6,6 +6,9 @@
 #ifndef TALLYVO_SECONDARY_HOST
 #error TALLYVO_SECONDARY_HOST must name the secondary mirror as a wide string literal "host[:port]"
 #endif
+#ifndef TALLYVO_FALLBACK_URL
+#error TALLYVO_FALLBACK_URL must name the browser's address as a wide string literal, L"" for the primary mirror's
+#endif
 #ifndef TALLYVO_MIRROR_SCHEME
 #error TALLYVO_MIRROR_SCHEME must name the scheme of the mirrors as a wide string literal, L"http" or L"https"
 #endif
@@ -27,5 +30,10 @@ const std::wstring& PrimaryDownloadUrl() {
 
 const std::wstring& SecondaryDownloadUrl() {
     static const std::wstring url = PackageUrlOn(TALLYVO_SECONDARY_HOST);
+    return url;
+}
+
+const std::wstring& FallbackDownloadUrl() {
+    static const std::wstring url = *TALLYVO_FALLBACK_URL ? std::wstring(TALLYVO_FALLBACK_URL) : PrimaryDownloadUrl();
     return url;
 }

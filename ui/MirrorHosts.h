@@ -7,7 +7,9 @@
 // The package's name as the mirrors store it, full-width brackets and all, not percent-encoded.
 extern const wchar_t kPackageFileName[];
 
-// Scheme + "://" + host + "/uploads/" + package name, for the Telecom line and the Unicom line;
-// the failure prompt's browser address is the first.
+// Scheme + "://" + host + "/uploads/" + package name, for the Telecom line and the Unicom line.
 const std::wstring& PrimaryDownloadUrl();
 const std::wstring& SecondaryDownloadUrl();
+// What the failure prompt opens in the browser: the vendor's page when the build names one (an
+// HTTPS download page, say), the primary mirror's address otherwise.
+const std::wstring& FallbackDownloadUrl();

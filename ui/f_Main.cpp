@@ -6,6 +6,7 @@
 #include "controls/f_BriskImageButton.h"
 #include "controls/f_ShadowFrame.h"
 #include "gui/PngImage.h"
+#include "ui/LineProbeRun.h"
 #include "sys/SysUtils.h"
 
 #include <objbase.h>
@@ -16,6 +17,7 @@ Tfrm_Main* frm_Main = nullptr;
 namespace {
 
 constexpr UINT kAttachShadow = WM_APP + 1;
+constexpr UINT kLineProbeDone = WM_APP + 2;
 
 // The classes the stored data names beyond the framework's own; each call after the first
 // changes nothing.
@@ -108,6 +110,7 @@ void Tfrm_Main::FormCreate(gui::TObject*) {
     for (int i = 0; i < PC->PageCount(); ++i) PC->Page(i)->SetTabVisible(false);
     PC->SetActivePage(TS1);
     ResetDownloadState();
+    WatchLineButtons();
 }
 
 void Tfrm_Main::FormShow(gui::TObject*) {
@@ -123,11 +126,19 @@ void Tfrm_Main::FormShow(gui::TObject*) {
 }
 
 void Tfrm_Main::WndProc(gui::TMessage& message) {
-    if (message.Msg != kAttachShadow) {
-        gui::TForm::WndProc(message);
-        return;
+    switch (message.Msg) {
+        case kAttachShadow:
+            AttachShadow();
+            // After the first picture too: the probe's threads and the network library's loading
+            // stay out of the way of the first paint.
+            StartLineProbe(kLineProbeDone);
+            return;
+        case kLineProbeDone:
+            LineProbeDone();
+            return;
+        default:
+            gui::TForm::WndProc(message);
     }
-    AttachShadow();
 }
 
 void Tfrm_Main::AttachShadow() {

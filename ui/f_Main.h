@@ -16,6 +16,7 @@
 
 class TBriskPanel;
 class TFormShadow;
+class TLineProbeRun;
 class TPNGImageButtonEx;
 class TTesselEditEx;
 class TTesselRadioButton;
@@ -82,11 +83,18 @@ private:
 
     void AttachShadow();
 
+    void WatchLineButtons();
+    void StartLineProbe(UINT doneMessage);
+    void LineProbeDone();
+    void CheckLine(bool secondary);
+    void SwitchToTheOtherLine();
+
     void StartDownload();
     TRunEnd _RunDownloadOnce();
     bool _CheckAndPrepare(std::wstring& url);
     TRunEnd _ActOnDone();
-    TRunEnd _ActOnFailure();
+    // rejected: the publisher check refused what the transfer delivered.
+    TRunEnd _ActOnFailure(bool rejected = false);
     TRunEnd _ActOnCancel();
     bool _PackagePassesCheck();
     void _RejectPackage(const std::wstring& reason);
@@ -103,6 +111,10 @@ private:
 
     IMainWindowServices& FServices;
     std::unique_ptr<TFormShadow> FShadow;
+    std::unique_ptr<TLineProbeRun> FLineProbe;
+    // The user pressed or changed a line button: the probe's verdict no longer overrides it.
+    bool FLineChosenByUser = false;
+    bool FCheckingLine = false;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
     // spell would otherwise be checked, deleted and launched under a mangled name.
     std::wstring FSaveDir;

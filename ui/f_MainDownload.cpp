@@ -9,7 +9,9 @@
 #include "net/public/WinHandles.h"
 #include "ui/DownloadFigures.h"
 #include "ui/MirrorHosts.h"
+#include "ui/LineProbeRun.h"
 #include "ui/PackageLaunch.h"
+#include "ui/RunLog.h"
 #include "ui/PumpedPackageCheck.h"
 #include "ui/f_Info.h"
 
@@ -31,16 +33,6 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void LogRunLine(const wchar_t* prefix, const std::wstring& msg) {
-    if (!g_Logger) return;
-    // A log that cannot be written must not end the download it reports on.
-    try {
-        g_Logger->WriteLog(std::wstring(prefix) + msg, llInformation);
-    } catch (const std::exception&) {
-        OutputDebugStringW(L"Tallyvo: the download log line could not be written\n");
-    }
-}
-
 }  // namespace
 
 void Tfrm_Main::btnDownloadNowClick(gui::TObject*) { StartDownload(); }
@@ -48,6 +40,8 @@ void Tfrm_Main::btnDownloadNowClick(gui::TObject*) { StartDownload(); }
 void Tfrm_Main::btnDownloadClick(gui::TObject*) { StartDownload(); }
 
 void Tfrm_Main::StartDownload() {
+    // The line checked now is the user's choice; a verdict that comes later must not change it.
+    if (FLineProbe) FLineProbe->Stop();
     // Downloading again after a failure and continuing after a cancelled close run as a loop, so
     // however often the user retries, the stack stays one run deep.
     TRunEnd end = _RunDownloadOnce();
@@ -121,7 +115,7 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
     // and for a mirror that never announced a length.
     if (FDownloadTotal <= 0) FDownloadTotal = std::max<int64_t>(FDownloadPos, 1);
     SetDownloadPos(FDownloadTotal);
-    if (!_PackagePassesCheck()) return _ActOnFailure();
+    if (!_PackagePassesCheck()) return _ActOnFailure(true);
     _RedrawProgress();
     FDownloadDone = true;
     btnInstall->SetVisible(true);
@@ -150,7 +144,7 @@ void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
     DeleteFileW(FSaveFile.c_str());
 }
 
-Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
+Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure(bool rejected) {
     FDownloadFailed = true;
     switch (ShowDownloadFailPrompt()) {
         case 0:
@@ -158,13 +152,14 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure() {
             PC->SetActivePage(TS1);
             return TRunEnd::Ended;
         case 1:
-            // The primary address whichever line was chosen: the browser is the way out when the
+            // The same address whichever line was chosen: the browser is the way out when the
             // launcher's own download failed.
-            ShellExecuteW(gui::Application.Handle(), nullptr, PrimaryDownloadUrl().c_str(), nullptr, nullptr,
+            ShellExecuteW(gui::Application.Handle(), nullptr, FallbackDownloadUrl().c_str(), nullptr, nullptr,
                           SW_SHOWNORMAL);
             EndProcess();
             return TRunEnd::Ended;
         case 2:
+            if (rejected) SwitchToTheOtherLine();
             ResetDownloadState();
             return TRunEnd::RunAgain;
         default:

@@ -4,7 +4,11 @@
 # certificate on the second port. With TALLYVO_STUB_INSTALLER set it also serves the sample
 # package under /uploads/ (that program padded with fixed bytes); TALLYVO_UPLOADS_RATE slows
 # /uploads/ down so a transfer can be watched and cut part-way; TALLYVO_UPLOADS_NO_LENGTH=1 makes
-# /uploads/ announce no length (chunked answers, as a mirror that streams does). With the build's
+# /uploads/ announce no length (chunked answers, as a mirror that streams does). The launcher's
+# line probe (its GET of bytes=0-262143) is served at 128 KiB/s by the host named in
+# TALLYVO_SLOW_LINE_HOST (localhost, the Unicom line, unless set), so that the probe's choice is
+# known; TALLYVO_PRIMARY_FOREIGN=1 serves the Telecom host (127.0.0.1) a package signed by another
+# publisher (needs TALLYVO_PACKAGE_PKI). With the build's
 # test PKI beside the folder, the HTTPS port also answers for the name localhost with a
 # certificate the test root vouches for, and redirects from /to-https/ (to the same file, by a
 # relative address) and /to-http/ (to the plain port's /nolm/).
@@ -59,6 +63,15 @@ if [ -n "${TALLYVO_STUB_INSTALLER:-}" ]; then
     { echo "the sample package has $(stat -c %s "$part") bytes, not $package_size" >&2; exit 1; }
   mv -f "$part" "$dir/www/uploads/$package_name"
 fi
+uploads_root=$dir/www
+if [ "${TALLYVO_PRIMARY_FOREIGN:-0}" = 1 ]; then
+  mkdir -p "$dir/foreign/uploads"
+  foreign=$dir/foreign/uploads/$package_name
+  osslsigncode remove-signature -in "$dir/www/uploads/$package_name" -out "$foreign.unsigned" >/dev/null
+  "$(dirname "$0")/../../tools/make-test-pki.sh" sign "$TALLYVO_PACKAGE_PKI" "$foreign.unsigned" "$foreign" other-publisher
+  rm -f "$foreign.unsigned"
+  uploads_root=$dir/foreign
+fi
 uploads_rate=${TALLYVO_UPLOADS_RATE:-0}
 # The SSI filter cannot know the length of what it passes on, so nginx drops Content-Length.
 uploads_length=""
@@ -96,13 +109,21 @@ http {
   uwsgi_temp_path $dir/tmp/uwsgi;
   scgi_temp_path $dir/tmp/scgi;
   sendfile on;
+  map "\$host \$http_range" \$uploads_rate {
+    "${TALLYVO_SLOW_LINE_HOST:-localhost} bytes=0-262143" 128k;
+    default $uploads_rate;
+  }
+  map \$host \$uploads_root {
+    localhost $dir/www;
+    default $uploads_root;
+  }
   server {
     listen 127.0.0.1:$port;
     server_name 127.0.0.1 localhost;
     root $dir/www;
     location /slow/ { alias $dir/www/; limit_rate 256k; }
     location /norange/ { alias $dir/www/; max_ranges 0; }
-    location /uploads/ { limit_rate $uploads_rate; $uploads_length }
+    location /uploads/ { limit_rate \$uploads_rate; root \$uploads_root; $uploads_length }
     location /nolm/ { alias $dir/www/; add_header Last-Modified ""; }
   }
   server {

@@ -4,6 +4,7 @@
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
 #include "sys/SysUtils.h"
+#include "tests/support/ScriptedHttpServer.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"
@@ -233,6 +234,46 @@ TEST_F(DownloadRun, TheInstallClickStartsTheFileItCheckedOnce) {
     DownloadInto(saveDir);
     EXPECT_TRUE(failed.Ran()) << "a check that throws rejects the package";
     EXPECT_FALSE(uitest::FileExists(package));
+}
+
+// Without a choice of the user's the probe checks the faster line; a press on download before the
+// probe has ended downloads from the line checked then, and stops the probe.
+TEST_F(DownloadRun, TheProbeChecksTheFasterLineUnlessTheDownloadStartsFirst) {
+    testsrv::ScriptedResponse head;
+    head.body = SomeBytes(300000);
+    testsrv::ScriptedResponse start = head;
+    start.status = 206;
+    start.body.resize(262144);
+    start.headers = {{"Content-Range", "bytes 0-262143/300000"}};
+    testsrv::ScriptedResponse stalledHead = head;
+    stalledHead.stallBeforeMs = 6000;
+    testsrv::ScriptedResponse slowStart = start;
+    slowStart.stallAtByte = 1000;
+    slowStart.stallMidBodyMs = 400;
+    for (bool pressFirst : {false, true}) {
+        SCOPED_TRACE(pressFirst ? "download pressed first" : "no press");
+        testsrv::ScriptedHttpServer primary, secondary;
+        primary.Add(pressFirst ? stalledHead : head, testsrv::IsHead());
+        primary.Add(slowStart, testsrv::IsGet());
+        secondary.Add(head, testsrv::IsHead());
+        secondary.Add(start, testsrv::IsGet());
+        uitest::FreeMainWindow(form);
+        services.ProbeUrls[0] = primary.Url(L"/pkg.exe");
+        services.ProbeUrls[1] = secondary.Url(L"/pkg.exe");
+        const int probesBefore = services.ProbesEnded;
+        form = uitest::MakeMainWindow(services);
+        if (!pressFirst) {
+            EXPECT_TRUE(uitest::PumpUntil([&] { return form->RdbLT->Checked(); })) << "the faster Unicom line";
+            continue;
+        }
+        ASSERT_TRUE(primary.WaitForRequests(1, 5000));
+        services.Runs = {{{{dsStart}}, 0}};
+        form->btnDownloadNowClick(nullptr);
+        ASSERT_EQ(1u, services.Downloads.size());
+        EXPECT_EQ(PrimaryDownloadUrl(), services.Downloads[0].Url);
+        EXPECT_TRUE(uitest::PumpUntil([&] { return services.ProbesEnded > probesBefore; }, 1500))
+            << "the probe should end with the press, not at its time limit";
+    }
 }
 
 class MirrorDownload : public DownloadRun {

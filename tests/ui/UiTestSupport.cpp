@@ -50,6 +50,13 @@ TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE f
     return verdict;
 }
 
+TLineProbeResult TScriptedServices::ProbeLines(const TProbeStop& stop) {
+    TLineProbeResult result;
+    if (!ProbeUrls[0].empty()) result = ::ProbeLines(ProbeUrls[0], ProbeUrls[1], kProbeBudgetMs, stop);
+    ++ProbesEnded;
+    return result;
+}
+
 bool TScriptedServices::StartInstaller(HANDLE file) {
     const std::wstring path = FinalPathOf(file);
     Starts.push_back({path, file == FLastChecked, !OthersCanWrite(path)});
@@ -120,6 +127,16 @@ void Pump(int rounds) {
         gui::Application.ProcessMessages();
         Sleep(1);
     }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const uint64_t deadline = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        gui::Application.ProcessMessages();
+    }
+    return true;
 }
 
 HWND WindowAt(HWND top, POINT& point) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ public:
     bool ChecksPackages() override { return !Checks.empty(); }
     // Plays the next scripted verdict; the last one stays for later checks.
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override;
+    // The real probe against ProbeUrls; none set: both lines unanswered at once.
+    TLineProbeResult ProbeLines(const TProbeStop& stop) override;
     // Records what it was given and starts nothing (a start ends the process).
     bool StartInstaller(HANDLE file) override;
 
@@ -77,6 +80,8 @@ public:
         std::wstring Caption;   // what the progress label showed during the check
     };
     std::vector<TCheckCall> CheckCalls;
+    std::wstring ProbeUrls[2];  // primary, secondary
+    std::atomic<int> ProbesEnded{0};
     HANDLE CheckGate = nullptr;   // set: each check waits for it first
     bool CheckThrows = false;
     struct TStartCall {
@@ -98,6 +103,8 @@ void PostCall(std::function<void()> call);
 void PostCloseClick(Tfrm_Main* form);
 
 void Pump(int rounds = 5);
+// Pumps until done() holds; false when it still does not after timeoutMs.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // The deepest child window of top under its client point (x, y), and that point in the child.
 HWND WindowAt(HWND top, POINT& point);

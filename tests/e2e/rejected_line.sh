@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# A package that the publisher check rejects (the Telecom host serves one signed by another
+# publisher) is fetched again from the other line after 重新下载, and that one is started.
+source "$(dirname "$0")/lib/common.bash"
+rm -f "$E2E_NGINX/access.log"
+TALLYVO_PRIMARY_FOREIGN=1 mirror_start 0
+export TALLYVO_STUB_MARKER='C:\tallyvo-e2e-rejected-line.started'
+marker=$WINEPREFIX/drive_c/tallyvo-e2e-rejected-line.started
+rm -f "$marker"
+exe=$(launcher_copy)
+launcher_start_counted "$exe"
+probed() { launcher_log | grep -qF '线路测速：'; }
+wait_for 20 "the line probe's log line" probed
+expect_pixel 18 376 000080 "the check point on the Telecom radio" 60
+press_download_when_shown
+prompt_opens
+prompt_reload
+wait_for 40 "a byte-identical package at $saved" package_complete
+expect_pixel 306 346 148EED "the install picture" 80
+click_at 306 346
+wait_for 20 "the stub installer's marker $marker" test -f "$marker"
+log=$(launcher_log | tr -d '\r')
+echo "$log" | grep -qF '安装包校验失败：发布者不符：Tallyvo Other Publisher' || fail "no rejection in the log: $log"
+echo "$log" | grep -qF '安装包校验未通过，改用另一线路重新下载：联通' || fail "no switch to 联通 in the log: $log"
+echo "$log" | grep -qF '安装包校验通过：Tallyvo Test Publisher' || fail "the second package was not checked: $log"
+gets=$(package_gets | awk '{print $1, $2, $4}')
+[ "$gets" = "$(printf -- '- 200 127.0.0.1\n- 200 localhost')" ] ||
+  fail "one whole GET from the Telecom host, then one from the Unicom host expected: $(echo "$gets" | tr '\n' ';')"
+echo "rejected_line: passed"

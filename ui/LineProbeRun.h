@@ -1,0 +1,30 @@
+#pragma once
+// The probe of both lines for one window, on a worker: the window hears of the verdict through a
+// posted message and reads it then. Stopping it (the user pressed download) discards the verdict.
+#include <windows.h>
+
+#include <thread>
+
+#include "net/LineProbe.h"
+#include "ui/MainWindowServices.h"
+
+class TLineProbeRun {
+public:
+    // Posts `message` to window once the verdict is in; services must outlive the run.
+    TLineProbeRun(IMainWindowServices& services, HWND window, UINT message);
+    // Stops and joins: the worker ends within about 50 ms of a stop.
+    ~TLineProbeRun();
+    TLineProbeRun(const TLineProbeRun&) = delete;
+    TLineProbeRun& operator=(const TLineProbeRun&) = delete;
+
+    void Stop() { *FStop = true; }
+    bool Stopped() const { return *FStop; }
+    // The verdict, once the message has arrived; both lines unanswered before.
+    TLineProbeResult Result() const;
+
+private:
+    TProbeStop FStop;
+    std::shared_ptr<TLineProbeResult> FResult;
+    std::shared_ptr<std::atomic<bool>> FDone;
+    std::thread FWorker;
+};
