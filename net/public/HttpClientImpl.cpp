@@ -7,6 +7,7 @@
 #include "sys/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpFileUtils.h"
+#include "net/public/HttpRedirects.h"
 
 const IID IID_IHttpClient = {0x17447337, 0x0737, 0x4A11, {0x98, 0x1B, 0x73, 0xC8, 0x85, 0x59, 0x8D, 0xCD}};
 
@@ -82,19 +83,6 @@ constexpr int kMaxRedirects = 5;
 const wchar_t kTooManyRedirects[] = L"重定向次数过多！";
 const wchar_t kInsecureRedirect[] = L"HTTPS请求被重定向到非HTTPS地址，已拒绝：";
 
-bool IsRedirect(DWORD status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-std::wstring QueryLocation(HINTERNET request) {
-    DWORD size = 0;
-    HttpQueryInfoW(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
-    if (size == 0) return {};
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, nullptr)) return {};
-    return std::wstring(buffer.data());
-}
-
 // The whole body once, so that every attempt sends the same bytes.
 std::string ReadBody(IStream* body) {
     if (!body) return {};
@@ -146,24 +134,6 @@ std::wstring EncodeURL(const std::wstring& url) {
     }
     AppendEscapedRun(out, run);
     return out;
-}
-
-bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target) {
-    target.clear();
-    if (location.empty()) return false;
-    const std::wstring escaped = EncodeURL(location);
-    DWORD size = INTERNET_MAX_URL_LENGTH;
-    std::vector<wchar_t> combined(size + 1, L'\0');
-    if (!InternetCombineUrlW(from.c_str(), escaped.c_str(), combined.data(), &size, 0)) return false;
-    URL_COMPONENTSW components{};
-    components.dwStructSize = sizeof(components);
-    components.dwSchemeLength = 1;
-    components.dwHostNameLength = 1;
-    if (!InternetCrackUrlW(combined.data(), 0, 0, &components) || components.nScheme != INTERNET_SCHEME_HTTPS ||
-        components.dwHostNameLength == 0)
-        return false;
-    target = combined.data();
-    return true;
 }
 
 THttpClient::THttpClient() { Reset(); }

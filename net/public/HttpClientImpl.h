@@ -29,10 +29,6 @@ constexpr DWORD kHttpsOpenFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_S
                                   INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kHttpOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
-// The absolute address a redirect from `from` to `location` (absolute or relative) leads to, in
-// target; false when it is not an https address, which a request made over HTTPS never follows.
-bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target);
-
 enum class TSendOutcome { Sent, NotPrepared, Failed };
 // Adds what a request needs before it is sent; false when it cannot.
 using TPrepareRequest = std::function<bool(HINTERNET)>;
