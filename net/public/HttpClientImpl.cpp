@@ -70,15 +70,6 @@ bool AddHeader(HINTERNET request, const std::wstring& header) {
                                   kAddHeaderFlags) != FALSE;
 }
 
-std::wstring QueryStatusText(HINTERNET request) {
-    DWORD size = 0;
-    HttpQueryInfoW(request, HTTP_QUERY_STATUS_TEXT, nullptr, &size, nullptr);
-    if (size == 0) return {};
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_TEXT, buffer.data(), &size, nullptr)) return {};
-    return std::wstring(buffer.data());
-}
-
 constexpr int kMaxRedirects = 5;
 const wchar_t kTooManyRedirects[] = L"重定向次数过多！";
 const wchar_t kInsecureRedirect[] = L"HTTPS请求被重定向到非HTTPS地址，已拒绝：";
@@ -339,7 +330,7 @@ bool THttpClient::SendAttempt(HINTERNET request, std::string& body) {
     const DWORD status = QueryStatusCode(request);
     if (status == 0) return false;
     if (status == HTTP_STATUS_OK || status == HTTP_STATUS_PARTIAL_CONTENT) return true;
-    FLastError = L"[" + std::to_wstring(status) + L"]" + QueryStatusText(request);
+    FLastError = L"[" + std::to_wstring(status) + L"]" + QueryInfoText(request, HTTP_QUERY_STATUS_TEXT);
     return false;
 }
 
@@ -372,8 +363,8 @@ TSendOutcome THttpClient::_SendFollowingRedirects(TInternetConnection& connectio
             return TSendOutcome::Failed;
         }
         std::wstring target;
-        if (hop == kMaxRedirects || !SecureRedirectTarget(connection.Url, QueryLocation(request.Get()), target)) {
-            FLastError = hop == kMaxRedirects ? kTooManyRedirects : kInsecureRedirect + QueryLocation(request.Get());
+        if (hop == kMaxRedirects || !SecureRedirectTarget(connection.Url, QueryInfoText(request.Get(), HTTP_QUERY_LOCATION), target)) {
+            FLastError = hop == kMaxRedirects ? kTooManyRedirects : kInsecureRedirect + QueryInfoText(request.Get(), HTTP_QUERY_LOCATION);
             return TSendOutcome::Failed;
         }
         // Closed before its connection: WinInet hands the freed handle value to the next request.

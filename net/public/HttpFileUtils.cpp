@@ -1,6 +1,7 @@
 #include "net/public/HttpFileUtils.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "sys/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
@@ -98,4 +99,13 @@ TRemoteFileInfo _QueryFileInfo(HINTERNET request) {
         info.LastModified = SystemTimeToDateTime(st);
     info.LastModifiedSt = DateTimeToSystemTime(info.LastModified);
     return info;
+}
+
+std::wstring QueryInfoText(HINTERNET request, DWORD query) {
+    DWORD size = 0;
+    HttpQueryInfoW(request, query, nullptr, &size, nullptr);
+    if (size == 0) return {};
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(request, query, buffer.data(), &size, nullptr)) return {};
+    return std::wstring(buffer.data());
 }

@@ -29,6 +29,8 @@ struct TRemoteFileInfo {
 TRemoteFileInfo _QueryFileInfo(HINTERNET request);
 // The status code of a sent request; 0 when there is none.
 DWORD QueryStatusCode(HINTERNET request);
+// A text the answer carries (HTTP_QUERY_STATUS_TEXT, HTTP_QUERY_LOCATION...); empty when none.
+std::wstring QueryInfoText(HINTERNET request, DWORD query);
 
 // "bytes <first>-<last>/<complete>" of a 206 answer.
 struct TContentRange {

@@ -8,15 +8,6 @@ bool IsRedirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-std::wstring QueryLocation(HINTERNET request) {
-    DWORD size = 0;
-    HttpQueryInfoW(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
-    if (size == 0) return {};
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, nullptr)) return {};
-    return std::wstring(buffer.data());
-}
-
 bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target) {
     target.clear();
     if (location.empty()) return false;

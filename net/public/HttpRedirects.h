@@ -7,8 +7,6 @@
 
 // 301, 302, 303, 307 and 308.
 bool IsRedirect(DWORD status);
-// The Location header of a sent request; empty when it has none.
-std::wstring QueryLocation(HINTERNET request);
 // The absolute address a redirect from `from` to `location` (absolute or relative) leads to, in
 // target; false when it is not an https address, which a request made over HTTPS never follows.
 bool SecureRedirectTarget(const std::wstring& from, const std::wstring& location, std::wstring& target);

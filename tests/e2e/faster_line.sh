@@ -6,8 +6,7 @@ rm -f "$E2E_NGINX/access.log"
 TALLYVO_SLOW_LINE_HOST=127.0.0.1 mirror_start 0
 exe=$(launcher_copy)
 wine_start "$exe"
-probed() { launcher_log | grep -qF '线路测速：'; }
-wait_for 20 "the line probe's log line" probed
+wait_for 20 "the line probe's log line" line_probe_logged
 expect_pixel 66 376 000080 "the check point on the Unicom radio" 60
 press_download_when_shown
 wait_for 40 "a byte-identical package at $saved" package_complete

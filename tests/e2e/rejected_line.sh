@@ -9,8 +9,7 @@ marker=$WINEPREFIX/drive_c/tallyvo-e2e-rejected-line.started
 rm -f "$marker"
 exe=$(launcher_copy)
 launcher_start_counted "$exe"
-probed() { launcher_log | grep -qF '线路测速：'; }
-wait_for 20 "the line probe's log line" probed
+wait_for 20 "the line probe's log line" line_probe_logged
 expect_pixel 18 376 000080 "the check point on the Telecom radio" 60
 press_download_when_shown
 prompt_opens

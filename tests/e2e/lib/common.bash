@@ -72,6 +72,8 @@ launcher_log() {
   done 2>/dev/null || true
 }
 
+line_probe_logged() { launcher_log | grep -qF '线路测速：'; }
+
 # --- Windows other than the main one, given in screen coordinates ---
 
 # The id of the first window whose title is exactly the given one (empty when none).
