@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -126,6 +127,31 @@ TEST(LauncherProcess, RefusesArgumentsAndSecondInstancesAndEndsNormallyWhenClose
     TLauncher again(firstCopy, L"");
     ASSERT_TRUE(again.Started()) << again.Error();
     EXPECT_NE(nullptr, again.MainWindowWithin(20000));
+}
+
+// What Explorer's properties, the elevation prompt and security software show of the executable:
+// the test build's defaults of its cache variables.
+TEST(LauncherProcess, NamesItsCompanyProductAndVersion) {
+    const std::wstring path = LauncherPath();
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_FALSE(block.empty()) << "no version resource";
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto text = [&](const wchar_t* name) {
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+        if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return std::wstring();
+        return std::wstring(value);
+    };
+    EXPECT_EQ(L"Tallyvo Example Company", text(L"CompanyName"));
+    EXPECT_EQ(L"Tallyvo", text(L"ProductName"));
+    EXPECT_EQ(L"1.0.0.0", text(L"ProductVersion"));
+    EXPECT_EQ(L"TallyvoLauncher.exe", text(L"OriginalFilename"));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0u, fixed->dwFileVersionLS);
 }
 
 }  // namespace
