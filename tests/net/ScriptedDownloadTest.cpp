@@ -260,7 +260,7 @@ TEST_F(ScriptedDownload, MeasuringWindowGivesRateAndRemainingTime) {
         ASSERT_EQ(recorder.States(), "S P P P N") << announced;
         const THttpDownloadInfo& periodic = recorder.Seen[2];
         EXPECT_EQ(periodic.Downloaded, 1000);
-        EXPECT_GT(periodic.Speed, 0);
+        EXPECT_GE(periodic.Speed, 256) << "the 1000 bytes over the 1.3 s pause, on a machine up to 3 times slower";
         EXPECT_LE(periodic.Speed, 1000) << "at most the 1000 bytes in a window of at least a second";
         EXPECT_EQ(periodic.RemainingMs, announced ? 0 : -1);
         EXPECT_EQ(periodic.RemainingText, announced ? "00:00:00" : "--:--:--");
