@@ -3,10 +3,11 @@
 # (message -> exit) and SHOT_DIR (where screenshots go).
 WINDOW_LEFT=428 WINDOW_TOP=161
 
-# The port compiled into the local launcher, as the configured test list hands it to the mirror.
-launcher_test_port() {
-  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
-    sed 's/.*"\([0-9]*\)"$/\1/'
+# "PORT TLS_PORT" of the mirror whose first port is compiled into the local launcher, as the
+# configured test list hands them to the mirror.
+launcher_test_ports() {
+  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
+    sed 's/.*"\([0-9]*\)" "\([0-9]*\)"$/\1 \2/'
 }
 
 # Polls a shell condition until it holds or the deadline (seconds) passes.

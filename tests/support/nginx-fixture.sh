@@ -5,8 +5,14 @@
 # package under /uploads/ (that program padded with fixed bytes); TALLYVO_UPLOADS_RATE slows
 # /uploads/ down so a transfer can be watched and cut part-way; TALLYVO_UPLOADS_NO_LENGTH=1 makes
 # /uploads/ announce no length (chunked answers, as a mirror that streams does).
+# `nginx-fixture.sh ports` prints two ports the system has free, for a build folder's mirror.
 set -euo pipefail
-cmd=$1 dir=$2
+cmd=$1
+if [ "$cmd" = ports ]; then
+  exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1", LocalPort => 0,
+    Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
+fi
+dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
 stop() {
@@ -95,10 +101,19 @@ http {
   }
 }
 CONF
-"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err" >&2; exit 1; }
+# A server that answers with the token of this start is the one started here, not another
+# program that holds the port.
+token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
+echo "$token" >"$dir/www/fixture-token"
+"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || {
+  cat "$dir/start.err" >&2
+  echo "a port taken by another program? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones" >&2
+  exit 1
+}
+ours() { [ "$(curl -sk --max-time 2 "$1/fixture-token")" = "$token" ]; }
 for _ in $(seq 50); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/small.bin" && exit 0
+  ours "http://127.0.0.1:$port" && ours "https://127.0.0.1:$tls_port" && exit 0
   sleep 0.1
 done
-echo "nginx did not answer on port $port" >&2
+echo "ports $port and $tls_port do not both answer with this nginx's token in $dir/www/fixture-token" >&2
 exit 1

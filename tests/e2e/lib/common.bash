@@ -8,9 +8,8 @@ E2E_DIR=$E2E_BUILD/e2e/$E2E_NAME
 E2E_NGINX=${TALLYVO_NGINX_DIR:-$E2E_BUILD/nginx}
 source "$E2E_SRC/tools/window-lib.bash"
 SHOT_DIR=$E2E_DIR
-E2E_PORT=$(launcher_test_port "$E2E_BUILD")
-[ -n "$E2E_PORT" ] || { echo "no test port in $E2E_BUILD" >&2; exit 1; }
-E2E_TLS_PORT=$((E2E_PORT + 1))
+read -r E2E_PORT E2E_TLS_PORT <<<"$(launcher_test_ports "$E2E_BUILD")"
+[ -n "$E2E_TLS_PORT" ] || { echo "no test ports in $E2E_BUILD" >&2; exit 1; }
 PACKAGE_NAME='Tallyvo（Norvik）（完整安装包）.exe'
 export WINEPREFIX=$E2E_BUILD/wineprefix
 source "$E2E_SRC/tools/xvfb-lib.sh"
