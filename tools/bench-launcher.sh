@@ -234,7 +234,7 @@ program_pid() {
   return 1
 }
 
-no_main_window() { [ -z "$(main_window_id)" ]; }
+no_main_window() { local id; id=$(main_window_id) && [ -z "$id" ]; }
 stop_launcher() {
   local pid=$1 end=$((SECONDS + 10))
   kill "$pid" 2>/dev/null || true

@@ -20,7 +20,14 @@ wait_for() {
   done
 }
 
-main_window_id() { xdotool search --name '^frm_Main$' 2>/dev/null | head -1; }
+# The id of the first window titled exactly the given one; empty when there is none. A search
+# stops with an X error at a window that Wine drops meanwhile: it fails then, to be asked again.
+window_id_named() {
+  local found
+  found=$(xdotool search --name "^$1\$" 2>&1) || [[ $found != *"X Error"* ]] || return 1
+  head -1 <<<"$found"
+}
+main_window_id() { window_id_named frm_Main; }
 main_window_shown() { [ -n "$(main_window_id)" ] && [ "$(pixel 310 120)" != "000000" ]; }
 
 shot() { import -window root "$SHOT_DIR/$1.png" 2>/dev/null; }
@@ -43,9 +50,9 @@ pixel_near() {
   done
 }
 
-# Waits up to 5 s for the colour: painting and the window's fade-in take a moment under Wine.
+# Waits for the colour: painting and the window's fade-in take a moment under Wine.
 expect_pixel() {
-  local end=$((SECONDS + 5))
+  local end=$((SECONDS + 20))
   until pixel_near "$1" "$2" "$3" "${5:-24}"; do
     [ "$SECONDS" -lt "$end" ] || break
     sleep 0.3
