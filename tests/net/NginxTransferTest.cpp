@@ -55,8 +55,7 @@ protected:
         EXPECT_GT(kept, 0);
         return kept;
     }
-    // The access log line of this test's file, for the given location prefix; empty when none
-    // comes. nginx writes a line once the request has ended, a moment after the client has it all.
+    // The access log line of this test's file, for the given location prefix; empty when none comes.
     std::string LogLine(const std::string& needle) const {
         for (const ULONGLONG end = GetTickCount64() + 30000; GetTickCount64() < end; Sleep(50)) {
             const std::string log = ReadFileBytes(testenv::NginxDir() + L"\\access.log");
@@ -75,10 +74,8 @@ protected:
         LogLine("GET /nolm/" + NameA());
         const std::string log = ReadFileBytes(testenv::NginxDir() + L"\\access.log"), uri = " /" + NameA() + " ";
         std::string methods;
-        for (size_t at = log.find(uri); at != std::string::npos; at = log.find(uri, at + 1)) {
-            const size_t start = log.rfind('\n', at) + 1;
-            methods += log.substr(start, at - start) + " ";
-        }
+        for (size_t at = log.find(uri); at != std::string::npos; at = log.find(uri, at + 1))
+            methods += log.substr(log.rfind('\n', at) + 1, at - log.rfind('\n', at) - 1) + " ";
         return methods;
     }
     std::string NameA() const { return std::string(name_.begin(), name_.end()); }

@@ -8,10 +8,8 @@
 # `nginx-fixture.sh ports` prints two ports the system has free, for a build folder's mirror.
 set -euo pipefail
 cmd=$1
-if [ "$cmd" = ports ]; then
-  exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1", LocalPort => 0,
-    Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
-fi
+[ "$cmd" = ports ] && exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1",
+  LocalPort => 0, Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
 dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
@@ -105,11 +103,8 @@ CONF
 # program that holds the port.
 token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
 echo "$token" >"$dir/www/fixture-token"
-"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || {
-  cat "$dir/start.err" >&2
-  echo "a port taken by another program? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones" >&2
-  exit 1
-}
+"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err"
+  echo "a port taken? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones"; exit 1; } >&2
 ours() { [ "$(curl -sk --max-time 2 "$1/fixture-token")" = "$token" ]; }
 for _ in $(seq 50); do
   ours "http://127.0.0.1:$port" && ours "https://127.0.0.1:$tls_port" && exit 0
