@@ -26,7 +26,8 @@ fail() {
 cleanup() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  WINEDEBUG=-all wineserver -k 2>/dev/null || true
+  # Gone before the next test starts a Wine process, which would otherwise meet a dying server.
+  WINEDEBUG=-all wineserver -k 2>/dev/null && WINEDEBUG=-all wineserver -w 2>/dev/null || true
   mirror_start 0  # leave the shared mirror as the other tests expect it
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
