@@ -7,10 +7,9 @@
 # /uploads/ announce no length (chunked answers, as a mirror that streams does).
 # `nginx-fixture.sh ports` prints two ports the system has free, for a build folder's mirror.
 set -euo pipefail
-cmd=$1
+cmd=$1 dir=${2:-}
 [ "$cmd" = ports ] && exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1",
   LocalPort => 0, Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
-dir=$2
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
 stop() {
@@ -99,10 +98,8 @@ http {
   }
 }
 CONF
-# A server that answers with the token of this start is the one started here, not another
-# program that holds the port.
-token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
-echo "$token" >"$dir/www/fixture-token"
+# Only the server started here answers with this start's token, not another program on the port.
+token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ' | tee "$dir/www/fixture-token")
 "$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err"
   echo "a port taken? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones"; exit 1; } >&2
 ours() { [ "$(curl -sk --max-time 2 "$1/fixture-token")" = "$token" ]; }
