@@ -194,7 +194,7 @@ class MirrorDownload : public DownloadRun {
 protected:
     void SetUp() override {
         DownloadRun::SetUp();
-        mirrored = MirrorPackagePath();
+        const std::wstring mirrored = MirrorPackagePath();
         if (mirrored.empty() || testenv::NginxHttp().empty()) GTEST_SKIP() << "no local mirror";
         // Read, never written: the mirror and its package are shared with the other tests.
         ASSERT_TRUE(uitest::ReadFileBytes(mirrored, content)) << "no package on the local mirror";
@@ -231,7 +231,6 @@ protected:
     }
     static std::wstring AccessLog() { return testenv::NginxDir() + L"\\access.log"; }
 
-    std::wstring mirrored;
     std::string content;
 };
 
