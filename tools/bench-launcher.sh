@@ -176,8 +176,8 @@ fail() {
 }
 source "$tools/window-lib.bash"
 source "$tools/xvfb-lib.sh"
-port=$(launcher_test_port "$build")
-[ -n "$port" ] || fail "no mirror port configured in $build"
+read -r port tls_port <<<"$(launcher_test_ports "$build")"
+[ -n "$tls_port" ] || fail "no mirror ports configured in $build"
 export WINEPREFIX=$build/wineprefix
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -234,7 +234,7 @@ program_pid() {
   return 1
 }
 
-no_main_window() { [ -z "$(main_window_id)" ]; }
+no_main_window() { local id; id=$(main_window_id) && [ -z "$id" ]; }
 stop_launcher() {
   local pid=$1 end=$((SECONDS + 10))
   kill "$pid" 2>/dev/null || true
@@ -474,7 +474,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 began=$SECONDS
 TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$build/pki \
   TALLYVO_PACKAGE_SIZE=$size TALLYVO_UPLOADS_RATE=0 \
-  "$src/tests/support/nginx-fixture.sh" start "$mirror" "$port" $((port + 1)) >/dev/null ||
+  "$src/tests/support/nginx-fixture.sh" start "$mirror" "$port" "$tls_port" >/dev/null ||
   fail "the mirror did not start on port $port (is a test run of $build using it?)"
 
 download_rounds=$rounds

@@ -3,10 +3,11 @@
 # (message -> exit) and SHOT_DIR (where screenshots go).
 WINDOW_LEFT=428 WINDOW_TOP=161
 
-# The port compiled into the local launcher, as the configured test list hands it to the mirror.
-launcher_test_port() {
-  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
-    sed 's/.*"\([0-9]*\)"$/\1/'
+# "PORT TLS_PORT" of the mirror whose first port is compiled into the local launcher, as the
+# configured test list hands them to the mirror.
+launcher_test_ports() {
+  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
+    sed 's/.*"\([0-9]*\)" "\([0-9]*\)"$/\1 \2/'
 }
 
 # Polls a shell condition until it holds or the deadline (seconds) passes.
@@ -19,7 +20,14 @@ wait_for() {
   done
 }
 
-main_window_id() { xdotool search --name '^frm_Main$' 2>/dev/null | head -1; }
+# The id of the first window titled exactly the given one; empty when there is none. A search
+# stops with an X error at a window that Wine drops meanwhile: it fails then, to be asked again.
+window_id_named() {
+  local found
+  found=$(xdotool search --name "^$1\$" 2>&1) || [[ $found != *"X Error"* ]] || return 1
+  head -1 <<<"$found"
+}
+main_window_id() { window_id_named frm_Main; }
 main_window_shown() { [ -n "$(main_window_id)" ] && [ "$(pixel 310 120)" != "000000" ]; }
 
 shot() { import -window root "$SHOT_DIR/$1.png" 2>/dev/null; }
@@ -42,9 +50,9 @@ pixel_near() {
   done
 }
 
-# Waits up to 5 s for the colour: painting and the window's fade-in take a moment under Wine.
+# Waits for the colour: painting and the window's fade-in take a moment under Wine.
 expect_pixel() {
-  local end=$((SECONDS + 5))
+  local end=$((SECONDS + 20))
   until pixel_near "$1" "$2" "$3" "${5:-24}"; do
     [ "$SECONDS" -lt "$end" ] || break
     sleep 0.3

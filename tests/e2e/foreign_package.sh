@@ -24,7 +24,8 @@ LC_ALL=C grep -qF "${rejected}Tallyvo Other Publisher" "$log_file" ||
   fail "the log $log_file should name the other publisher after 安装包校验失败：发布者不符："
 prompt_close
 wait_for 10 "the failure prompt to close" window_named_gone frm_Info
-sleep 1
-[ -f "$marker" ] && fail "the package of another publisher was started"
+start_page_or_end() { launcher_ended || pixel_near 306 311 148EED 60; }
+wait_for 30 "the start page or the launcher's end after the prompt's close image" start_page_or_end
 launcher_ended && fail "the launcher ended after the prompt's close image (code $(launcher_exit_code))"
+[ -f "$marker" ] && fail "the package of another publisher was started"
 echo "foreign_package: passed"

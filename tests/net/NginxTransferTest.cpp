@@ -55,19 +55,28 @@ protected:
         EXPECT_GT(kept, 0);
         return kept;
     }
-    // The access log line of this test's file, for the given location prefix; empty when none yet.
+    // The access log line of this test's file, for the given location prefix; empty when none comes.
     std::string LogLine(const std::string& needle) const {
-        for (int i = 0; i < 40; ++i) {
+        for (const ULONGLONG end = GetTickCount64() + 30000; GetTickCount64() < end; Sleep(50)) {
             const std::string log = ReadFileBytes(testenv::NginxDir() + L"\\access.log");
-            size_t at = log.find(needle);
-            if (at != std::string::npos) {
-                size_t start = log.rfind('\n', at);
-                start = start == std::string::npos ? 0 : start + 1;
-                return log.substr(start, log.find('\n', at) - start);
-            }
-            Sleep(50);
+            const size_t at = log.find(needle);
+            if (at == std::string::npos) continue;
+            const size_t start = log.rfind('\n', at) + 1;  // npos + 1: the first line
+            return log.substr(start, log.find('\n', at) - start);
         }
         return {};
+    }
+    // The methods of this test's requests to "/", in the order the mirror logged them; a last
+    // request elsewhere, once logged, vouches that all before it are.
+    std::string MethodsLogged() const {
+        std::wstring text;
+        client_->GetText(Url(L"/nolm/"), nullptr, nullptr, text);
+        LogLine("GET /nolm/" + NameA());
+        const std::string log = ReadFileBytes(testenv::NginxDir() + L"\\access.log"), uri = " /" + NameA() + " ";
+        std::string methods;
+        for (size_t at = log.find(uri); at != std::string::npos; at = log.find(uri, at + 1))
+            methods += log.substr(log.rfind('\n', at) + 1, at - log.rfind('\n', at) - 1) + " ";
+        return methods;
     }
     std::string NameA() const { return std::string(name_.begin(), name_.end()); }
 
@@ -197,8 +206,10 @@ TEST_F(NginxTransfer, UpToDateFinalFileIsNeitherDeletedNorReplaced) {
         TDownloadRecorder recorder;
         EXPECT_EQ(Download(Url(L"/"), recorder), 0) << resumable;
         EXPECT_EQ(ReadFileBytes(save_), source) << resumable;
-        EXPECT_EQ(recorder.States().back(), 'N');
+        EXPECT_EQ(recorder.States(), "S N") << resumable;
     }
+    // A resumable run learns from its HEAD alone that the file is there, a plain one from its GET's headers.
+    EXPECT_EQ(MethodsLogged(), "HEAD GET HEAD GET ");
 }
 
 TEST_F(NginxTransfer, FailedMoveIntoPlaceIsReportedAndKeepsTheTemporaryFile) {

@@ -8,12 +8,15 @@
 # line probe (its GET of bytes=0-262143) is served at 128 KiB/s by the host named in
 # TALLYVO_SLOW_LINE_HOST (localhost, the Unicom line, unless set), so that the probe's choice is
 # known; TALLYVO_PRIMARY_FOREIGN=1 serves the Telecom host (127.0.0.1) a package signed by another
-# publisher (needs TALLYVO_PACKAGE_PKI). With the build's
-# test PKI beside the folder, the HTTPS port also answers for the name localhost with a
-# certificate the test root vouches for, and redirects from /to-https/ (to the same file, by a
-# relative address) and /to-http/ (to the plain port's /nolm/).
+# publisher (needs TALLYVO_PACKAGE_PKI). With the build's test PKI beside the folder, the HTTPS
+# port also answers for the name localhost with a certificate the test root vouches for, and
+# redirects from /to-https/ (to the same file, by a relative address) and /to-http/ (to the plain
+# port's /nolm/).
+# `nginx-fixture.sh ports` prints two ports the system has free, for a build folder's mirror.
 set -euo pipefail
-cmd=$1 dir=$2
+cmd=$1 dir=${2:-}
+[ "$cmd" = ports ] && exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1",
+  LocalPort => 0, Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
 stop() {
@@ -135,10 +138,14 @@ http {
 $trusted_tls
 }
 CONF
-"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err" >&2; exit 1; }
+# Only the server started here answers with this start's token, not another program on the port.
+token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ' | tee "$dir/www/fixture-token")
+"$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err"
+  echo "a port taken? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones"; exit 1; } >&2
+ours() { [ "$(curl -sk --max-time 2 "$1/fixture-token")" = "$token" ]; }
 for _ in $(seq 50); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/small.bin" && exit 0
+  ours "http://127.0.0.1:$port" && ours "https://127.0.0.1:$tls_port" && exit 0
   sleep 0.1
 done
-echo "nginx did not answer on port $port" >&2
+echo "ports $port and $tls_port do not both answer with this nginx's token in $dir/www/fixture-token" >&2
 exit 1

@@ -1,7 +1,7 @@
 // The progress page as the transfer's notifications redraw it: percentage or amount received,
 // bar, speed and time left, the cancel answer, what a done run shows, and the failure log lines.
 #include "app/f_GlobalVar.h"
-#include "sys/SysUtils.h"
+#include "tests/support/TestEnv.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/DownloadFigures.h"
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cwchar>
+#include <memory>
 
 namespace {
 
@@ -168,30 +168,22 @@ TEST_F(ProgressPage, CancelIsAnsweredOnlyToProgressAndAfterItsPump) {
     EXPECT_TRUE(form->btnInstall->Visible());
 }
 
-// The day's log as the product names it: "<exe name>_yyyymmdd.log" in "Tallyvo\Log\".
-std::wstring TodaysLogOfThisProgram() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    wchar_t day[16] = {};
-    swprintf(day, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
-    return sys::ExtractFilePath(sys::ExeFileName()) + L"Tallyvo\\Log\\test_ui_" + day + L".log";
-}
-
 TEST_F(ProgressPage, FailureNotificationsAreLoggedInGbkWithTheirOwnPrefix) {
-    // The day's file holds the lines of earlier runs: only what this run adds counts.
-    std::string log;
-    const size_t before = uitest::ReadFileBytes(TodaysLogOfThisProgram(), log) ? log.size() : 0;
-    CreateGlobals();
+    // A log of the test's own: the day's file beside the program gathers the lines of every run.
+    auto logger = std::make_unique<TLogger>(nullptr, testenv::MakeScratchDir(L"ui_progress_log"));
+    g_Logger = logger.get();
     uitest::TNotice fail{dsFail};
     fail.Msg = L"连接超时";
     uitest::TNotice error{dsError};
     error.Msg = L"[THttpClient._HttpRequest] bad";
     uitest::TPromptDriver driver([](HWND prompt) { uitest::ClickClose(prompt); });
     Run({{{fail, error}, -1}});
-    FreeGlobals();
+    const std::wstring written = logger->LogDir() + logger->LogFileName();
+    g_Logger = nullptr;
+    logger.reset();  // which lets go of the file
     EXPECT_TRUE(driver.Ran());
-    ASSERT_TRUE(uitest::ReadFileBytes(TodaysLogOfThisProgram(), log)) << sys::ToUtf8(TodaysLogOfThisProgram());
-    log.erase(0, before);
+    std::string log;
+    ASSERT_TRUE(uitest::ReadFileBytes(written, log)) << "nothing was logged";
     // 下载失败 and the full-width colon as GBK bytes.
     EXPECT_NE(std::string::npos, log.find("[Information] \xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC" "dsFail\xA3\xBA "
                                           "\xC1\xAC\xBD\xD3\xB3\xAC\xCA\xB1\r\n"));

@@ -8,9 +8,8 @@ E2E_DIR=$E2E_BUILD/e2e/$E2E_NAME
 E2E_NGINX=${TALLYVO_NGINX_DIR:-$E2E_BUILD/nginx}
 source "$E2E_SRC/tools/window-lib.bash"
 SHOT_DIR=$E2E_DIR
-E2E_PORT=$(launcher_test_port "$E2E_BUILD")
-[ -n "$E2E_PORT" ] || { echo "no test port in $E2E_BUILD" >&2; exit 1; }
-E2E_TLS_PORT=$((E2E_PORT + 1))
+read -r E2E_PORT E2E_TLS_PORT <<<"$(launcher_test_ports "$E2E_BUILD")"
+[ -n "$E2E_TLS_PORT" ] || { echo "no test ports in $E2E_BUILD" >&2; exit 1; }
 PACKAGE_NAME='Tallyvo（Norvik）（完整安装包）.exe'
 export WINEPREFIX=$E2E_BUILD/wineprefix
 source "$E2E_SRC/tools/xvfb-lib.sh"
@@ -27,7 +26,8 @@ fail() {
 cleanup() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  WINEDEBUG=-all wineserver -k 2>/dev/null || true
+  # Gone before the next test starts a Wine process, which would otherwise meet a dying server.
+  WINEDEBUG=-all wineserver -k 2>/dev/null && WINEDEBUG=-all wineserver -w 2>/dev/null || true
   mirror_start 0  # leave the shared mirror as the other tests expect it
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
@@ -76,17 +76,17 @@ line_probe_logged() { launcher_log | grep -qF '线路测速：'; }
 
 # --- Windows other than the main one, given in screen coordinates ---
 
-# The id of the first window whose title is exactly the given one (empty when none).
-window_id_named() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
-window_named_shown() { [ -n "$(window_id_named "$1")" ]; }
-window_named_gone() { [ -z "$(window_id_named "$1")" ]; }
+window_named_gone() { local id; id=$(window_id_named "$1") && [ -z "$id" ]; }
 
-# "X Y WIDTH HEIGHT" of a window on the screen.
+# "X Y WIDTH HEIGHT" of a window on the screen; fails when there is no such window.
 window_geometry() {
-  local X Y WIDTH HEIGHT
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local X Y WIDTH HEIGHT shell
+  shell=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+  eval "$shell"
   echo "$X $Y $WIDTH $HEIGHT"
 }
+# Holds once a window titled exactly the given one is there, its geometry then in GEOMETRY.
+window_named_measured() { GEOMETRY=$(window_geometry "$(window_id_named "$1")"); }
 
 expect_screen_pixel() {
   expect_pixel "$(($1 - WINDOW_LEFT))" "$(($2 - WINDOW_TOP))" "$3" "$4" "${5:-24}"
@@ -108,8 +108,8 @@ speed_shown() { [ "$(region_darkest 360 264 220 14)" -lt 200 ]; }
 # --- The message dialog's question (title 确认信息), centred on the screen, OK left of Cancel ---
 QUESTION=确认信息
 question_opens() {
-  wait_for 20 "the question '$QUESTION'" window_named_shown "$QUESTION"
-  read -r Q_LEFT Q_TOP Q_WIDTH Q_HEIGHT <<<"$(window_geometry "$(window_id_named "$QUESTION")")"
+  wait_for 20 "the question '$QUESTION'" window_named_measured "$QUESTION"
+  read -r Q_LEFT Q_TOP Q_WIDTH Q_HEIGHT <<<"$GEOMETRY"
 }
 question_ok() { click_screen $((Q_LEFT + Q_WIDTH - 124)) $((Q_TOP + Q_HEIGHT - 24)); }
 question_cancel() { click_screen $((Q_LEFT + Q_WIDTH - 49)) $((Q_TOP + Q_HEIGHT - 24)); }
@@ -176,11 +176,9 @@ prompt_close() { prompt_click 398 13; }     # the close image
 
 # Waits for the prompt and checks its place, size and artwork.
 prompt_opens() {
-  wait_for 30 "the failure prompt frm_Info" window_named_shown frm_Info
-  local geometry
-  geometry=$(window_geometry "$(window_id_named frm_Info)")
-  [ "$geometry" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
-    fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$geometry'"
+  wait_for 30 "the failure prompt frm_Info" window_named_measured frm_Info
+  [ "$GEOMETRY" = "$PROMPT_LEFT $PROMPT_TOP 413 161" ] ||
+    fail "the failure prompt should lie at $PROMPT_LEFT,$PROMPT_TOP sized 413x161, found '$GEOMETRY'"
   prompt_pixel 200 10 0980E4 "the prompt's blue title bar"
   prompt_pixel 28 76 F7931E "the prompt's orange information sign"
   prompt_pixel 364 141 148EED "the prompt's 重新下载 button"
