@@ -230,7 +230,7 @@ TEST_F(DownloadRun, TheInstallClickStartsTheFileItCheckedOnce) {
 // probe has ended downloads from the line checked then, and stops the probe.
 TEST_F(DownloadRun, TheProbeChecksTheFasterLineUnlessTheDownloadStartsFirst) {
     testsrv::ScriptedResponse head;
-    head.body = SomeBytes(300000);
+    head.body = testsrv::PatternBody(300000);
     testsrv::ScriptedResponse start = head;
     start.status = 206;
     start.body.resize(262144);
