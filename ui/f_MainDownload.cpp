@@ -2,17 +2,16 @@
 // outcome leads to, the package's signature check and the installer launch.
 #include "ui/f_Main.h"
 
-#include "app/f_GlobalVar.h"
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
 #include "sys/SysUtils.h"
 #include "net/public/WinHandles.h"
 #include "ui/DownloadFigures.h"
-#include "ui/MirrorHosts.h"
 #include "ui/LineProbeRun.h"
+#include "ui/MirrorHosts.h"
 #include "ui/PackageLaunch.h"
-#include "ui/RunLog.h"
 #include "ui/PumpedPackageCheck.h"
+#include "ui/RunLog.h"
 #include "ui/f_Info.h"
 
 #include <shellapi.h>
