@@ -3,15 +3,13 @@
 #include "net/public/HttpClientImpl.h"
 #include "net/public/HttpFileUtils.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
 
 const wchar_t kProbeRange[] = L"Range:bytes=0-262143";
-constexpr DWORD kStopPollMs = 50;
+constexpr DWORD kPollMs = 10;
 
 bool OutOfTime(uint64_t deadline, const TProbeStop& stop) { return *stop || GetTickCount64() >= deadline; }
 
@@ -32,20 +30,15 @@ int64_t ReadProbeBody(HINTERNET request, uint64_t deadline, const TProbeStop& st
 // Each line's result, shared with its thread: a thread still blocked in the network when the
 // time is up finishes on its own (its time-outs end it) and writes into this, not into the caller.
 struct TProbeState {
-    std::mutex Lock;
-    std::condition_variable Changed;
     TLineSpeed Lines[2];
-    int Finished = 0;
+    std::atomic<bool> Done[2] = {false, false};
 };
 
 void StartLineThread(const std::shared_ptr<TProbeState>& state, int index, std::wstring url, uint64_t deadline,
                      const TProbeStop& stop) {
     std::thread([state, index, url, deadline, stop] {
-        const TLineSpeed speed = ProbeLine(url, deadline, stop);
-        std::lock_guard<std::mutex> hold(state->Lock);
-        state->Lines[index] = speed;
-        ++state->Finished;
-        state->Changed.notify_all();
+        state->Lines[index] = ProbeLine(url, deadline, stop);
+        state->Done[index] = true;
     }).detach();
 }
 
@@ -84,14 +77,11 @@ TLineProbeResult ProbeLines(const std::wstring& primary, const std::wstring& sec
     auto state = std::make_shared<TProbeState>();
     StartLineThread(state, 0, primary, deadline, stop);
     StartLineThread(state, 1, secondary, deadline, stop);
-    std::unique_lock<std::mutex> hold(state->Lock);
-    while (state->Finished < 2 && !OutOfTime(deadline, stop))
-        state->Changed.wait_for(hold, std::chrono::milliseconds(kStopPollMs));
+    while (!(state->Done[0] && state->Done[1]) && !OutOfTime(deadline, stop)) Sleep(kPollMs);
     TLineProbeResult result;
-    if (!*stop) {
-        result.Primary = state->Lines[0];
-        result.Secondary = state->Lines[1];
-    }
+    if (*stop) return result;
+    if (state->Done[0]) result.Primary = state->Lines[0];
+    if (state->Done[1]) result.Secondary = state->Lines[1];
     return result;
 }
 

@@ -30,7 +30,7 @@ using TProbeStop = std::shared_ptr<std::atomic<bool>>;
 TLineSpeed ProbeLine(const std::wstring& url, uint64_t deadline, const TProbeStop& stop);
 
 // Both lines at once. Returns within budgetMs whatever the mirrors do (a line still busy then
-// counts as not answered), or within about 50 ms of a stop.
+// counts as not answered), or within about 10 ms of a stop.
 TLineProbeResult ProbeLines(const std::wstring& primary, const std::wstring& secondary, DWORD budgetMs,
                             const TProbeStop& stop);
 

@@ -12,7 +12,7 @@ class TLineProbeRun {
 public:
     // Posts `message` to window once the verdict is in; services must outlive the run.
     TLineProbeRun(IMainWindowServices& services, HWND window, UINT message);
-    // Stops and joins: the worker ends within about 50 ms of a stop.
+    // Stops and joins: the worker ends within about 10 ms of a stop.
     ~TLineProbeRun();
     TLineProbeRun(const TLineProbeRun&) = delete;
     TLineProbeRun& operator=(const TLineProbeRun&) = delete;
