@@ -150,6 +150,10 @@ public:
     void Refresh() { Repaint(); }
     virtual void Update();
     void BringToFront();
+    // The dotted keyboard-focus mark around a windowless control that holds the keyboard's turn
+    // (a windowed control shows its focus itself).
+    bool FocusMark() const { return focusMark_; }
+    void SetFocusMark(bool on);
 
     // Paints a windowless control on a DC whose viewport already sits at its top-left corner
     // and whose clip is its bounds. The parent's paint calls it.
@@ -222,6 +226,7 @@ private:
     std::wstring caption_;
     TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csDoubleClicks;
     bool clicked_ = false;
+    bool focusMark_ = false;
 };
 
 // A windowless control with a canvas and a Paint to override.

@@ -5,6 +5,7 @@
 #include "gui/ComCtrls.h"
 #include "gui/ExtCtrls.h"
 #include "gui/Forms.h"
+#include "gui/KeyboardTurns.h"
 #include "gui/StdCtrls.h"
 #include "gui/WindowDataLoader.h"
 #include "net/HttpClientIntf.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TBriskPanel;
 class TFormShadow;
@@ -74,6 +76,8 @@ public:
     void btnDownloadClick(gui::TObject* sender);
     void btnInstallClick(gui::TObject* sender);
 
+    bool DialogKey(WORD key, gui::TShiftState shift) override;
+
 protected:
     void WndProc(gui::TMessage& message) override;
 
@@ -81,6 +85,8 @@ private:
     enum class TRunEnd { StoppedByCheck, Ended, RunAgain };
 
     void AttachShadow();
+    std::vector<gui::TControl*> _KeyboardElements();
+    void _MoveLineChoice(TTesselRadioButton* to);
 
     void StartDownload();
     TRunEnd _RunDownloadOnce();
@@ -104,6 +110,7 @@ private:
 
     IMainWindowServices& FServices;
     std::unique_ptr<TFormShadow> FShadow;
+    gui::TKeyboardTurns FKeys;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
     // spell would otherwise be checked, deleted and launched under a mangled name.
     std::wstring FSaveDir;

@@ -144,22 +144,33 @@ TEST_F(DownloadRun, ARunStartedAgainThatACheckStopsReturnsToTheStartPage) {
     }
 }
 
-TEST_F(DownloadRun, ACloseFromOutsideDuringTheTransferAsksLikeTheCloseButton) {
-    Tfrm_Main* window = form;
-    uitest::TNotice closing{dsProgress, 10, 100};
-    closing.Before = [window] { PostMessageW(window->Handle(), WM_CLOSE, 0, 0); };
-    services.Answers = {mdrRight};
-    services.Runs = {{{{dsStart}, closing, {dsProgress, 20, 100}}, 0}, {{}, 0}};
-    form->btnDownloadNowClick(nullptr);
-    ASSERT_EQ(2u, services.Seen.size());
-    EXPECT_TRUE(services.Seen[1].Cancel);
-    ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
-    EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
-    EXPECT_EQ(2u, services.Downloads.size());
-    EXPECT_FALSE(gui::Application.Terminated());
-    EXPECT_TRUE(IsWindowVisible(form->Handle()));
-    EXPECT_TRUE(form->btnInstall->Visible());
+// Escape is the keyboard's close request and Enter the start page's download picture.
+TEST_F(DownloadRun, ACloseFromOutsideOrEscapeDuringTheTransferAsksLikeTheCloseButton) {
+    for (bool byKeys : {false, true}) {
+        SCOPED_TRACE(byKeys ? "Enter, then Escape" : "the picture, then WM_CLOSE");
+        uitest::FreeMainWindow(form);
+        services = uitest::TScriptedServices();
+        form = uitest::MakeMainWindow(services);
+        Tfrm_Main* window = form;
+        uitest::TNotice closing{dsProgress, 10, 100};
+        closing.Before = [window, byKeys] {
+            if (byKeys) uitest::PressKeys(window->Handle(), {VK_ESCAPE});
+            else PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+        };
+        services.Answers = {mdrRight};
+        services.Runs = {{{{dsStart}, closing, {dsProgress, 20, 100}}, 0}, {{}, 0}};
+        if (byKeys) uitest::PressKeys(form->Handle(), {VK_RETURN});
+        else form->btnDownloadNowClick(nullptr);
+        ASSERT_EQ(2u, services.Seen.size());
+        EXPECT_TRUE(services.Seen[1].Cancel);
+        ASSERT_EQ(1u, Shown().size());
+        EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
+        EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
+        EXPECT_EQ(2u, services.Downloads.size());
+        EXPECT_FALSE(gui::Application.Terminated());
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_TRUE(form->btnInstall->Visible());
+    }
 }
 
 // The package is checked after the transfer and again at the install click, each time held open

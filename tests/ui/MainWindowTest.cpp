@@ -135,4 +135,31 @@ TEST_F(MainWindow, MirrorButtonsExcludeEachOther) {
     EXPECT_FALSE(form->rdbDX->Checked());
 }
 
+// Tab passes the turn: start page picture -> the checked line -> picture; the arrows move the line
+// wherever the turn is; the mark shows only once the keyboard was used; Enter presses the
+// picture holding the turn.
+TEST_F(MainWindow, KeysPassTheTurnMoveTheLineAndPressThePictureThatHasIt) {
+    form->Repaint();
+    EXPECT_FALSE(form->btnDownloadNow->FocusMark());
+    uitest::PressKeys(form->Handle(), {VK_TAB});
+    EXPECT_EQ(form->rdbDX->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_RIGHT});
+    EXPECT_TRUE(form->RdbLT->Checked());
+    EXPECT_FALSE(form->rdbDX->Checked());
+    EXPECT_EQ(form->RdbLT->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_TAB});
+    EXPECT_TRUE(form->btnDownloadNow->FocusMark());
+    EXPECT_EQ(form->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_LEFT});
+    EXPECT_TRUE(form->rdbDX->Checked());
+    EXPECT_TRUE(form->btnDownloadNow->FocusMark());
+
+    form->labCustomClick(nullptr);
+    uitest::PressKeys(form->Handle(), {VK_TAB, VK_TAB});
+    EXPECT_FALSE(form->btnDownloadNow->FocusMark());
+    EXPECT_TRUE(form->labBack->FocusMark());
+    uitest::PressKeys(form->Handle(), {VK_RETURN});
+    EXPECT_EQ(form->TS1, form->PC->ActivePage());
+}
+
 }  // namespace

@@ -129,6 +129,15 @@ void PressAt(HWND top, int x, int y, bool right) {
     ReleaseCapture();
 }
 
+void PressKeys(HWND top, std::initializer_list<WORD> keys) {
+    for (WORD key : keys) {
+        HWND focus = GetFocus();
+        HWND target = focus && (focus == top || IsChild(top, focus)) ? focus : top;
+        SendMessageW(target, WM_KEYDOWN, key, 1);
+        SendMessageW(target, WM_KEYUP, key, 0xC0000001);
+    }
+}
+
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

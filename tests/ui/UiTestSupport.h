@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ HWND WindowAt(HWND top, POINT& point);
 void ClickAt(HWND top, int x, int y, bool right = false);
 // A press alone (no release), which starts a drag on a banner.
 void PressAt(HWND top, int x, int y, bool right = false);
+
+// Presses and releases each key on the window that has the thread's focus (top when none of its
+// windows has it), as the keyboard would deliver them.
+void PressKeys(HWND top, std::initializer_list<WORD> keys);
 
 // Writes bytes to path; false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
