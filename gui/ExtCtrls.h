@@ -22,6 +22,7 @@ public:
     // Passed on to the graphic: a bitmap then leaves out its bottom-left colour.
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool on);
+    void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
     void Paint() override;

@@ -53,22 +53,62 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButto
     EXPECT_EQ(551, form->imgProcessOuter->Width());
 }
 
-TEST_F(MainWindow, OneShadowShowsAroundTheShownForm) {
-    form->Hide();
-    form->Show();  // a second showing must not make a second shadow
-    for (int i = 0; i < 20; ++i) uitest::Pump();
+std::vector<HWND> ShadowsOfThisProcess() {
     std::vector<HWND> shadows;
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TFormShadow", nullptr));) {
         DWORD pid = 0;
         if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId()) shadows.push_back(w);
     }
+    return shadows;
+}
+
+void ExpectOneShadowAround(HWND form) {
+    for (int i = 0; i < 20; ++i) uitest::Pump();
+    const std::vector<HWND> shadows = ShadowsOfThisProcess();
     ASSERT_EQ(1u, shadows.size());
     EXPECT_TRUE(IsWindowVisible(shadows[0]));
     RECT shadow{}, frame{}, both{};
     GetWindowRect(shadows[0], &shadow);
-    GetWindowRect(form->Handle(), &frame);
+    GetWindowRect(form, &frame);
     UnionRect(&both, &shadow, &frame);
     EXPECT_TRUE(EqualRect(&both, &shadow)) << "the shadow lies around the form";
+}
+
+TEST_F(MainWindow, OneShadowShowsAroundTheShownForm) {
+    form->Hide();
+    form->Show();  // a second showing must not make a second shadow
+    ExpectOneShadowAround(form->Handle());
+}
+
+// Moved to a 150 % monitor and back: the suggested place, the stored places and fonts at that
+// scale, the picture drawn for it, still one shadow; back at 96 DPI everything where it was.
+TEST_F(MainWindow, ADpiChangeTakesTheSuggestedPlaceAndLaysOutAtTheNewScale) {
+    RECT suggested{100, 50, 1030, 674};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT frame{};
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_TRUE(EqualRect(&frame, &suggested));
+    EXPECT_EQ(930, form->ClientWidth());
+    EXPECT_EQ(624, form->ClientHeight());
+    EXPECT_EQ(362, form->imgTop->Height());
+    EXPECT_EQ(930, form->imgTop->Picture().Width());
+    EXPECT_EQ(299, form->btnDownloadNow->Left());
+    EXPECT_EQ(63, form->btnDownloadNow->Top());
+    EXPECT_EQ(323, form->btnDownloadNow->Picture().Width());
+    EXPECT_EQ(86, form->btnDownloadNow->Height());
+    EXPECT_EQ(-20, form->labDirInfo->Font().Height());
+    EXPECT_EQ(76, form->btnSmall->Left()) << "45 wide, right-aligned in the 121 wide corner group";
+    ExpectOneShadowAround(form->Handle());
+
+    RECT back{428, 161, 1048, 577};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(620, form->ClientWidth());
+    EXPECT_EQ(241, form->imgTop->Height());
+    EXPECT_EQ(199, form->btnDownloadNow->Left());
+    EXPECT_EQ(215, form->btnDownloadNow->Picture().Width());
+    EXPECT_EQ(-13, form->labDirInfo->Font().Height());
+    EXPECT_EQ(51, form->btnSmall->Left());
+    ExpectOneShadowAround(form->Handle());
 }
 
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
