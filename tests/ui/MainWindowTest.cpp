@@ -3,11 +3,13 @@
 #include "controls/XPEditEx.h"
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
+#include "gui/PictureScale.h"
 #include "sys/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -200,6 +202,36 @@ TEST_F(MainWindow, KeysPassTheTurnMoveTheLineAndPressThePictureThatHasIt) {
     EXPECT_TRUE(form->labBack->FocusMark());
     uitest::PressKeys(form->Handle(), {VK_RETURN});
     EXPECT_EQ(form->TS1, form->PC->ActivePage());
+}
+
+// 100 % and 200 % take the stored drawings as they are; 150 % reduces the x2 drawing (its text
+// at twice the type size), which a x1 enlargement would not match.
+TEST(Pictures, EachScaleTakesItsOwnDrawing) {
+    const gui::TPngImage x1 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW"), x2 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW_2X");
+    ASSERT_EQ(430, x2.Width());
+    const struct {
+        int dpi;
+        const gui::TPngImage* same;
+        int width, height;
+    } rows[] = {{96, &x1, 215, 57}, {192, &x2, 430, 114}, {144, nullptr, 323, 86}, {120, nullptr, 269, 71}};
+    for (const auto& r : rows) {
+        auto picture = gui::LoadPictureForDpi(L"BTN_DOWNLOAD_NOW", r.dpi);
+        auto* png = dynamic_cast<gui::TPngImage*>(picture.get());
+        ASSERT_NE(nullptr, png) << r.dpi;
+        EXPECT_EQ(r.width, png->Width()) << r.dpi;
+        EXPECT_EQ(r.height, png->Height()) << r.dpi;
+        EXPECT_EQ(L"BTN_DOWNLOAD_NOW", png->SourceName());
+        if (r.same) {
+            for (int y = 0; y < png->Height(); y += 7) {
+                ASSERT_EQ(0, memcmp(r.same->Row(y), png->Row(y), png->Width() * 3)) << r.dpi << " row " << y;
+            }
+        }
+    }
+    const gui::TPngImage fromX2 = gui::ResamplePng(x2, 323, 86), fromX1 = gui::ResamplePng(x1, 323, 86);
+    const auto at144 = gui::LoadPictureForDpi(L"BTN_DOWNLOAD_NOW", 144);
+    const auto& scaled = dynamic_cast<const gui::TPngImage&>(*at144);
+    EXPECT_EQ(0, memcmp(fromX2.Row(43), scaled.Row(43), 323 * 3));
+    EXPECT_NE(0, memcmp(fromX1.Row(43), scaled.Row(43), 323 * 3));
 }
 
 }  // namespace
