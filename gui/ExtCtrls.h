@@ -46,6 +46,7 @@ public:
     void SetBevelOuter(TBevelCut cut);
     TBevelCut BevelInner() const { return bevelInner_; }
     void SetBevelInner(TBevelCut cut);
+    void ChangeScale(int toDpi, int fromDpi) override;
     int BevelWidth() const { return bevelWidth_; }
     void SetBevelWidth(int width);
     int BorderWidth() const { return borderWidth_; }

@@ -75,7 +75,6 @@ public:
     // Lays the form and everything on it out at dpi, in one step that paints once; the window
     // goes to bounds (a DPI change's suggested rectangle) or, without them, to its own scaled.
     void ScaleForDpi(int dpi, const RECT* bounds = nullptr);
-    void ChangeScale(int toDpi, int fromDpi) override;
     // While ScaleForDpi moves the windows: they move without painting.
     bool Rescaling() const { return rescaling_; }
 

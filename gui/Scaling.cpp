@@ -42,7 +42,11 @@ void TImage::ChangeScale(int toDpi, int fromDpi) {
     RescalePicture(picture_, toDpi);
 }
 
-void TForm::ChangeScale(int toDpi, int fromDpi) { TWinControl::ChangeScale(toDpi, fromDpi); }
+void TPanel::ChangeScale(int toDpi, int fromDpi) {
+    TCustomControl::ChangeScale(toDpi, fromDpi);
+    SetBevelWidth(ScaleDpi(bevelWidth_, toDpi, fromDpi));
+    SetBorderWidth(ScaleDpi(borderWidth_, toDpi, fromDpi));
+}
 
 void TForm::ScaleForDpi(int dpi, const RECT* bounds) {
     if (dpi == dpi_) {
@@ -57,14 +61,21 @@ void TForm::ScaleForDpi(int dpi, const RECT* bounds) {
         bool& flag;
         ~Done() { flag = false; }
     } done{rescaling_};
-    // Held everywhere, so that no container lays out children that are not scaled yet; released
-    // parents first, so that each lays out its children within its final size.
-    std::vector<TWinControl*> containers;
-    CollectContainers(*this, containers);
-    for (TWinControl* c : containers) c->DisableAlign();
-    ChangeScale(dpi, from);
-    if (bounds) SetBounds(bounds->left, bounds->top, RectWidth(*bounds), RectHeight(*bounds));
-    for (TWinControl* c : containers) c->EnableAlign();
+    {
+        // Held everywhere, so that no container lays out children that are not scaled yet;
+        // released parents first (also when a step throws), so that each lays out its children
+        // within its final size.
+        struct HeldAlignment {
+            std::vector<TWinControl*> containers;
+            ~HeldAlignment() {
+                for (TWinControl* c : containers) c->EnableAlign();
+            }
+        } held;
+        CollectContainers(*this, held.containers);
+        for (TWinControl* c : held.containers) c->DisableAlign();
+        ChangeScale(dpi, from);
+        if (bounds) SetBounds(bounds->left, bounds->top, RectWidth(*bounds), RectHeight(*bounds));
+    }
     if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
