@@ -14,12 +14,13 @@ public:
     // the turn until Tab moves it). A windowed element takes the real focus; a picture keeps it
     // on form and shows the mark. True when the key was used.
     bool DialogKey(TWinControl& form, const std::vector<TControl*>& elements, WORD key, TShiftState shift);
-    // The element that has the turn now, null before the first key or when it left the page.
+    // The element that had the turn last, null before the first key.
     TControl* Turn() const { return FTurn; }
+    // Gives the turn to an element (the mark, once keys were used, or the focus) and takes it
+    // from the one that had it.
     void MoveTurn(TWinControl& form, TControl* to);
 
 private:
-
     TControl* FTurn = nullptr;
     bool FMarksShown = false;
 };
