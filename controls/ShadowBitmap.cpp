@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
+#include "gui/Dpi.h"
+
 namespace shadow {
 
 namespace {
 
-// The template rows and columns the edges of a picture are stretched from.
-constexpr int kEdgeSource = 65;
-constexpr int kCorner = 32;
-constexpr int kSquareEnd = 119;
-
-bool InTemplateBand(int x, int y) {
-    return x < kMargin || x >= kSquareEnd || y <= kMargin || y >= kSquareEnd;
+bool InTemplateBand(int x, int y, const TShadowGeometry& g) {
+    return x < g.Margin || x >= g.SquareEnd || y <= g.Margin || y >= g.SquareEnd;
 }
 
 void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, int sy, int w, int h) {
@@ -23,40 +20,49 @@ void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, 
 // Each corner keeps to its own half of the picture: on a form narrower or lower than 32 pixels
 // the corners overlap, and a later corner would paint the template's uncoloured inside over the
 // visible band of an earlier one.
-void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl) {
-    const int leftW = std::min(kCorner, (pic.width + 1) / 2), rightW = std::min(kCorner, pic.width / 2);
-    const int topH = std::min(kCorner, (pic.height + 1) / 2), bottomH = std::min(kCorner, pic.height / 2);
+void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+    const int leftW = std::min(g.Corner, (pic.width + 1) / 2), rightW = std::min(g.Corner, pic.width / 2);
+    const int topH = std::min(g.Corner, (pic.height + 1) / 2), bottomH = std::min(g.Corner, pic.height / 2);
     const int right = pic.width - rightW, bottom = pic.height - bottomH;
+    const int size = g.TemplateSize;
     CopyBlock(pic, 0, 0, tpl, 0, 0, leftW, topH);
-    CopyBlock(pic, right, 0, tpl, kTemplateSize - rightW, 0, rightW, topH);
-    CopyBlock(pic, 0, bottom, tpl, 0, kTemplateSize - bottomH, leftW, bottomH);
-    CopyBlock(pic, right, bottom, tpl, kTemplateSize - rightW, kTemplateSize - bottomH, rightW, bottomH);
+    CopyBlock(pic, right, 0, tpl, size - rightW, 0, rightW, topH);
+    CopyBlock(pic, 0, bottom, tpl, 0, size - bottomH, leftW, bottomH);
+    CopyBlock(pic, right, bottom, tpl, size - rightW, size - bottomH, rightW, bottomH);
 }
 
-void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl) {
+void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
     const int pw = pic.width;
     const int ph = pic.height;
-    if (pw <= 63) return;
-    for (int y = 0; y <= kMargin; ++y)
-        for (int x = 31; x <= pw - 33; ++x) pic.At(x, y) = tpl.At(kEdgeSource, y);
-    for (int y = ph - 17; y < ph; ++y)
-        for (int x = 31; x <= pw - 33; ++x) pic.At(x, y) = tpl.At(kEdgeSource, kTemplateSize - (ph - y));
+    if (pw <= 2 * g.Corner - 1) return;
+    for (int y = 0; y <= g.Margin; ++y)
+        for (int x = g.Corner - 1; x <= pw - g.Corner - 1; ++x) pic.At(x, y) = tpl.At(g.EdgeSource, y);
+    for (int y = ph - g.Margin - 1; y < ph; ++y)
+        for (int x = g.Corner - 1; x <= pw - g.Corner - 1; ++x) pic.At(x, y) = tpl.At(g.EdgeSource, g.TemplateSize - (ph - y));
 }
 
-void ComposeLeftAndRight(TPixelView pic, const TPixelBuffer& tpl) {
+void ComposeLeftAndRight(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
     const int pw = pic.width;
     const int ph = pic.height;
-    if (ph > 62) {
-        for (int y = 30; y <= ph - 33; ++y)
-            for (int x = 0; x < kMargin; ++x) pic.At(x, y) = tpl.At(x, kEdgeSource);
+    if (ph > 2 * g.Corner - 2) {
+        for (int y = g.Corner - 2; y <= ph - g.Corner - 1; ++y)
+            for (int x = 0; x < g.Margin; ++x) pic.At(x, y) = tpl.At(x, g.EdgeSource);
     }
-    if (ph > 63) {
-        for (int y = 31; y <= ph - 33; ++y)
-            for (int x = pw - 17; x < pw; ++x) pic.At(x, y) = tpl.At(kTemplateSize - (pw - x), kEdgeSource);
+    if (ph > 2 * g.Corner - 1) {
+        for (int y = g.Corner - 1; y <= ph - g.Corner - 1; ++y)
+            for (int x = pw - g.Margin - 1; x < pw; ++x) pic.At(x, y) = tpl.At(g.TemplateSize - (pw - x), g.EdgeSource);
     }
 }
 
 }  // namespace
+
+TShadowGeometry TShadowGeometry::ForDpi(int dpi) {
+    TShadowGeometry g;
+    for (int* measure : {&g.Margin, &g.TemplateSize, &g.SquareEnd, &g.Corner, &g.EdgeSource}) {
+        *measure = gui::ScaleDpi(*measure, dpi);
+    }
+    return g;
+}
 
 TPixelBuffer::TPixelBuffer(int width, int height, std::uint32_t fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)),
@@ -95,23 +101,23 @@ void ColourisePixel(std::uint32_t& px, COLORREF rgb) {
                    ScaleByAlpha(GetBValue(rgb), alpha));
 }
 
-TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb) {
-    TPixelBuffer tpl(kTemplateSize, kTemplateSize, MakePixel(0, 0, 0, 0));
+TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g) {
+    TPixelBuffer tpl(g.TemplateSize, g.TemplateSize, MakePixel(0, 0, 0, 0));
     TPixelView view = tpl.View();
-    for (int y = kMargin; y < kSquareEnd; ++y)
-        for (int x = kMargin; x < kSquareEnd; ++x) view.At(x, y) = MakePixel(0, 255, 255, 255);
+    for (int y = g.Margin; y < g.SquareEnd; ++y)
+        for (int x = g.Margin; x < g.SquareEnd; ++x) view.At(x, y) = MakePixel(0, 255, 255, 255);
     BlurPixels(view, blurPasses);
-    for (int y = 0; y < kTemplateSize; ++y)
-        for (int x = 0; x < kTemplateSize; ++x)
-            if (InTemplateBand(x, y)) ColourisePixel(view.At(x, y), rgb);
+    for (int y = 0; y < g.TemplateSize; ++y)
+        for (int x = 0; x < g.TemplateSize; ++x)
+            if (InTemplateBand(x, y, g)) ColourisePixel(view.At(x, y), rgb);
     return tpl;
 }
 
-void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl) {
-    if (picture.width < kCorner || picture.height < kCorner) return;
-    ComposeCorners(picture, tpl);
-    ComposeTopAndBottom(picture, tpl);
-    ComposeLeftAndRight(picture, tpl);
+void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+    if (picture.width < g.Corner || picture.height < g.Corner) return;
+    ComposeCorners(picture, tpl, g);
+    ComposeTopAndBottom(picture, tpl, g);
+    ComposeLeftAndRight(picture, tpl, g);
 }
 
 TPixelView PixelsOf(const gui::DibSection& dib) {
@@ -122,16 +128,17 @@ TPixelView PixelsOf(const gui::DibSection& dib) {
     return TPixelView{bits, dib.Width(), dib.Height(), dib.Stride() / 4};
 }
 
-bool SnapshotFits(TPixelView picture, int width, int height) {
-    return picture.width - width > 17 && picture.height - height > 17;
+bool SnapshotFits(TPixelView picture, int width, int height, const TShadowGeometry& g) {
+    return picture.width - width > g.Margin + 1 && picture.height - height > g.Margin + 1;
 }
 
-void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask) {
-    if (!SnapshotFits(picture, snapshot.width, snapshot.height)) return;
+void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask,
+                        const TShadowGeometry& g) {
+    if (!SnapshotFits(picture, snapshot.width, snapshot.height, g)) return;
     for (int y = 0; y < snapshot.height; ++y) {
         for (int x = 0; x < snapshot.width; ++x) {
-            const int px = kMargin + x;
-            const int py = kMargin + y;
+            const int px = g.Margin + x;
+            const int py = g.Margin + y;
             if (mask && !(*mask)[static_cast<size_t>(py) * picture.width + px]) continue;
             picture.At(px, py) = snapshot.At(x, y) | 0xFF000000u;
         }

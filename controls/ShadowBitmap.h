@@ -12,9 +12,19 @@
 
 namespace shadow {
 
-// Margin of the shadow on every side of the form, and the side length of the template.
+// Margin of the shadow on every side of the form, and the side length of the template, at 96 DPI.
 constexpr int kMargin = 16;
 constexpr int kTemplateSize = 135;
+
+// The shadow's measures at one display scale: the 96 DPI ones through the one scaling rule.
+struct TShadowGeometry {
+    int Margin = kMargin;
+    int TemplateSize = kTemplateSize;
+    int SquareEnd = 119;  // the template's white square runs from Margin to here
+    int Corner = 32;
+    int EdgeSource = 65;  // the template row and column that the edges are stretched from
+    static TShadowGeometry ForDpi(int dpi);
+};
 
 // A window onto 32-bit pixels; stride is in pixels, so a view can cover part of a larger buffer.
 struct TPixelView {
@@ -63,24 +73,26 @@ void BlurPixels(TPixelView px, int passes);
 // alpha := blue (the blurred intensity), colour := rgb premultiplied by that alpha.
 void ColourisePixel(std::uint32_t& px, COLORREF rgb);
 
-// 135 x 135: black with a white square (16,16)-(119,119), blurred, the band around the square
-// colourised with rgb.
-TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb);
+// 135 x 135 at 96 DPI: black with a white square (16,16)-(119,119), blurred, the band around the
+// square colourised with rgb.
+TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g = {});
 
 // The soft border of a rectangular shadow: corners and edges of the picture from the template.
 // The interior (under the form) is left as it is.
-void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl);
+void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl, const TShadowGeometry& g = {});
 
 // The pixels of a 32-bit DIB section (the shadow's picture); pending GDI drawing is flushed first,
 // so they are current. Empty for an invalid section.
 TPixelView PixelsOf(const gui::DibSection& dib);
 
 // Whether a form image of width x height fits the picture's interior with room to spare.
-bool SnapshotFits(TPixelView picture, int width, int height);
+bool SnapshotFits(TPixelView picture, int width, int height, const TShadowGeometry& g = {});
 
-// Copies the form image into the picture's interior at (16, 16), opaque. With a mask (one byte per
-// picture pixel, non-zero inside the form's region) only pixels inside the region are copied.
-void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask);
+// Copies the form image into the picture's interior at (16, 16) at 96 DPI, opaque. With a mask
+// (one byte per picture pixel, non-zero inside the form's region) only pixels inside the region
+// are copied.
+void CopySnapshotOpaque(TPixelView picture, TPixelView snapshot, const std::vector<std::uint8_t>* mask,
+                        const TShadowGeometry& g = {});
 
 // For a form with a window region: the picture holds the region filled white on black. These mark
 // the region's pixels, and, after the blur, make them transparent and colourise the rest.

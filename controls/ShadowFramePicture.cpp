@@ -2,9 +2,8 @@
 
 #include "controls/ShadowFrameSupport.h"
 #include "gui/Canvas.h"
+#include "gui/Dpi.h"
 #include "sys/SysUtils.h"
-
-using shadow::kGrow;
 
 namespace {
 
@@ -55,19 +54,30 @@ bool TFormShadow::_KeyColorChanged() {
     return true;
 }
 
+void TFormShadow::_FollowFormDpi() {
+    const int dpi = gui::WindowDpi(FForm);
+    if (dpi == FTemplateDpi) return;
+    FTemplateDpi = dpi;
+    FGeometry = shadow::TShadowGeometry::ForDpi(dpi);
+    FTemplate = shadow::TPixelBuffer();
+    FRebuild = true;
+}
+
 void TFormShadow::_BuildRectangleShadow(int width, int height) {
+    _FollowFormDpi();
     if (FTemplate.Width() == 0) {
-        FTemplate = shadow::MakeShadowTemplate(FBlurPasses, gui::ColorToRGB(FColor));
+        FTemplate = shadow::MakeShadowTemplate(gui::ScaleDpi(FBlurPasses, FTemplateDpi), gui::ColorToRGB(FColor), FGeometry);
         FRebuild = true;
     }
     if (!_CanBuild()) return;
-    if (_EnsurePictureSize(width + kGrow, height + kGrow) || FRegionMode || _KeyColorChanged()) FRebuild = true;
+    const int grow = 2 * FGeometry.Margin;
+    if (_EnsurePictureSize(width + grow, height + grow) || FRegionMode || _KeyColorChanged()) FRebuild = true;
     if (!FRebuild) return;
     FRegionMode = false;
     FRebuild = false;
     FLastWidth = width;
     FLastHeight = height;
-    shadow::ComposeRectangleShadow(shadow::PixelsOf(FPicture), FTemplate);
+    shadow::ComposeRectangleShadow(shadow::PixelsOf(FPicture), FTemplate, FGeometry);
     _UpdateLayered();
 }
 
@@ -75,15 +85,16 @@ void TFormShadow::_BuildRectangleShadow(int width, int height) {
 // snapshot fills them, since the form covers exactly those.
 void TFormShadow::_BuildRegionShadow() {
     if (!_CanBuild() || !FRegion) return;
+    _FollowFormDpi();
     const RECT r = _FormRect();
-    _EnsurePictureSize(gui::RectWidth(r) + kGrow, gui::RectHeight(r) + kGrow);
+    _EnsurePictureSize(gui::RectWidth(r) + 2 * FGeometry.Margin, gui::RectHeight(r) + 2 * FGeometry.Margin);
     const shadow::TPixelView pixels = shadow::PixelsOf(FPicture);
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) pixels.At(x, y) = 0;
-    const gui::RegionOwner shifted = ShiftedRegion(FRegion.Get(), shadow::kMargin);
+    const gui::RegionOwner shifted = ShiftedRegion(FRegion.Get(), FGeometry.Margin);
     FillRgn(FPicture.Dc(), shifted.Get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     FRegionMask = shadow::MaskOfWhite(shadow::PixelsOf(FPicture));
-    _Blur(shadow::PixelsOf(FPicture), FBlurPasses);
+    _Blur(shadow::PixelsOf(FPicture), gui::ScaleDpi(FBlurPasses, FTemplateDpi));
     shadow::FinishRegionShadow(pixels, FRegionMask, gui::ColorToRGB(FColor));
     FRegionMode = true;
     FRebuild = false;
@@ -110,18 +121,19 @@ void TFormShadow::_CaptureForm() {
     if (FCaptured.cx == form.cx && FCaptured.cy == form.cy) return;
     FCaptured = form;
     const shadow::TPixelView picture = shadow::PixelsOf(FPicture);
-    if (shadow::SnapshotFits(picture, form.cx, form.cy)) {
+    const int margin = FGeometry.Margin;
+    if (shadow::SnapshotFits(picture, form.cx, form.cy, FGeometry)) {
         {
             const gui::DcStateScope state(FPicture.Dc());
             if (FRegionMode) {
-                const gui::RegionOwner clip = ShiftedRegion(FRegion.Get(), shadow::kMargin);
+                const gui::RegionOwner clip = ShiftedRegion(FRegion.Get(), margin);
                 SelectClipRgn(FPicture.Dc(), clip.Get());
             }
-            SetViewportOrgEx(FPicture.Dc(), shadow::kMargin, shadow::kMargin, nullptr);
+            SetViewportOrgEx(FPicture.Dc(), margin, margin, nullptr);
             _PaintFormImage(FPicture.Dc(), form.cx, form.cy);
         }
-        const shadow::TPixelView image{&picture.At(shadow::kMargin, shadow::kMargin), form.cx, form.cy, picture.stride};
-        shadow::CopySnapshotOpaque(shadow::PixelsOf(FPicture), image, FRegionMode ? &FRegionMask : nullptr);
+        const shadow::TPixelView image{&picture.At(margin, margin), form.cx, form.cy, picture.stride};
+        shadow::CopySnapshotOpaque(shadow::PixelsOf(FPicture), image, FRegionMode ? &FRegionMask : nullptr, FGeometry);
     }
     _UpdateLayered();
 }

@@ -9,9 +9,6 @@
 
 namespace shadow {
 
-// The picture is this much wider and taller than the form.
-constexpr int kGrow = 2 * kMargin;
-
 inline void DebugLine(const std::string& ansi) { OutputDebugStringA((ansi + "\n").c_str()); }
 
 // The form's colour key, or CLR_INVALID when it has none.

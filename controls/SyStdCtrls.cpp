@@ -349,7 +349,7 @@ int TSyCustomEdit::FontCharHeight() const {
 
 void TSyCustomEdit::AdjustHeight() {
     if (!FAutoSize || FBorderStyle != bsSingle) return;
-    const int borders = (FCtl3D ? 8 : 6) * GetSystemMetrics(SM_CYBORDER);
+    const int borders = (FCtl3D ? 8 : 6) * gui::SystemMetricForDpi(SM_CYBORDER, CurrentDpi());
     SetHeight(FontCharHeight() + borders);
 }
 
@@ -357,8 +357,8 @@ RECT TSyCustomEdit::FormattingRect() const {
     RECT r{0, 0, Width(), Height()};
     if (HandleAllocated()) GetClientRect(const_cast<TSyCustomEdit*>(this)->Handle(), &r);
     r.top += (gui::RectHeight(r) - FontCharHeight()) / 2;
-    r.left += kEditTextInset;
-    r.right -= kEditTextInset;
+    r.left += Scaled(kEditTextInset);
+    r.right -= Scaled(kEditTextInset);
     return r;
 }
 

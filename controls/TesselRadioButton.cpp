@@ -1,5 +1,6 @@
 #include "controls/TesselRadioButton.h"
 
+#include "gui/Dpi.h"
 #include "gui/Forms.h"
 #include "gui/ParentBackground.h"
 #include "gui/WindowDataRegistry.h"
@@ -24,7 +25,8 @@ bool SameSize(const gui::TBitmap& bitmap, int width, int height) {
 
 }  // namespace
 
-int TTesselRadioButton::SystemThumbWidth() { return GetSystemMetrics(SM_CXHTHUMB) - 4; }
+// At 96 DPI, whatever scale the program runs at: the drawing scales it with the window.
+int TTesselRadioButton::SystemThumbWidth() { return gui::SystemMetricForDpi(SM_CXHTHUMB, gui::kDesignDpi) - 4; }
 
 TTesselRadioButton::TTesselRadioButton(gui::TComponent* owner)
     : gui::TCustomControl(owner), FThumbWidth(SystemThumbWidth()) {
@@ -284,14 +286,14 @@ RECT TTesselRadioButton::DrawMark(TCanvas& canvas, const TRadioLook& look, RECT 
         outline = FSelectBorderColor;
     }
     canvas.Pen.SetStyle(gui::psSolid);
-    canvas.Pen.SetWidth(1);
+    canvas.Pen.SetWidth(Scaled(1));
     canvas.Pen.SetColor(look.Enabled ? outline : FDisabledColor);
     canvas.Brush.SetStyle(gui::bsSolid);
     canvas.Brush.SetColor(fill);
     canvas.Ellipse(box);
     if (look.Checked) {
         RECT point = box;
-        InflateRect(&point, -kCheckPointInset, -kCheckPointInset);
+        InflateRect(&point, -Scaled(kCheckPointInset), -Scaled(kCheckPointInset));
         canvas.Pen.SetColor(look.Enabled ? gui::clHighlight : FDisabledColor);
         canvas.Brush.SetColor(FCheckPointColor);
         canvas.Ellipse(point);
@@ -307,13 +309,13 @@ void TTesselRadioButton::DrawCaption(TCanvas& canvas, const TRadioLook& look, co
     RECT r;
     r.top = look.Client.top + (look.Client.bottom - look.Client.top - extent.cy) / 2;
     r.bottom = r.top + extent.cy;
-    r.left = box.right + FIconSpace;
-    r.right = look.Client.right - 2;
+    r.left = box.right + Scaled(FIconSpace);
+    r.right = look.Client.right - Scaled(2);
     if (FAlignment == gui::taRightJustify) r.left = std::max<LONG>(r.left, r.right - extent.cx);
     canvas.Brush.SetStyle(gui::bsClear);
     canvas.TextRect(r, r.left, r.top, text);
     if (!FDrawFocusRect || !look.Focused) return;
-    InflateRect(&r, 1, 1);
+    InflateRect(&r, Scaled(1), Scaled(1));
     canvas.Pen.SetColor(gui::clBlack);
     canvas.Pen.SetStyle(gui::psDot);
     canvas.Rectangle(r);
@@ -337,8 +339,9 @@ void TTesselRadioButton::DrawTo(HDC dc) {
     gui::TBitmap buffer(Width(), Height(), gui::pf24bit);
     TCanvas& canvas = buffer.Canvas();
     PaintBackground(canvas, look.Client);
-    const int top = look.Client.top + (look.Client.bottom - look.Client.top - FThumbWidth) / 2;
-    const RECT mark = DrawMark(canvas, look, gui::Bounds(look.Client.left, top, FThumbWidth, FThumbWidth));
+    const int thumb = Scaled(FThumbWidth);
+    const int top = look.Client.top + (look.Client.bottom - look.Client.top - thumb) / 2;
+    const RECT mark = DrawMark(canvas, look, gui::Bounds(look.Client.left, top, thumb, thumb));
     DrawCaption(canvas, look, mark);
     GdiFlush();
     BitBlt(dc, 0, 0, Width(), Height(), canvas.Handle(), 0, 0, SRCCOPY);

@@ -55,7 +55,8 @@ public:
     gui::TColor UnFocusInnerColor() const { return FUnFocusInnerColor; }
     void SetUnFocusInnerColor(gui::TColor c) { SetLookColor(FUnFocusInnerColor, c); }
 
-    // Diameter of the circle; below 2 it goes back to the system's scroll-thumb width − 4.
+    // Diameter of the circle at 96 DPI (drawn scaled with the window); below 2 it goes back to
+    // the system's scroll-thumb width − 4 at 96 DPI.
     int ThumbWidth() const { return FThumbWidth; }
     void SetThumbWidth(int width);
     int IconSpace() const { return FIconSpace; }

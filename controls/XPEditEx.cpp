@@ -377,13 +377,13 @@ TEditBorder TTesselEditEx::CurrentBorder() {
     border.LightStep = FSideLightStep;
     border.BlendStep = FSideBlendStep;
     border.BlendColor = FSideBlendColor;
-    border.Width = std::max(0, FSideWidth);
+    border.Width = Scaled(std::max(0, FSideWidth));
     if (FSideWidth <= 0) return border;
     if (!Enabled() || ReadOnly()) {
         border.Color = FDisableColor;
     } else if (Focused()) {
         border.Color = FFocusBorderColor;
-        if (FSideFocus) ++border.Width;
+        if (FSideFocus) border.Width += Scaled(1);
     } else if (FHot) {
         border.Color = FBorderColor;
     } else {
@@ -394,14 +394,15 @@ TEditBorder TTesselEditEx::CurrentBorder() {
 
 RECT TTesselEditEx::FormattingRect() const {
     RECT r{0, 0, Width(), Height()};
-    if (FSideLines & SL_LEFT) ++r.left;
-    if (FSideLines & SL_TOP) ++r.top;
-    if (FSideLines & SL_RIGHT) --r.right;
-    if (FSideLines & SL_BUTTOM) --r.bottom;
-    r.top += (gui::RectHeight(r) - FontCharHeight()) / 2 + FTextTopOffset;
-    r.left += FTextLeftSpace;
-    r.right -= FTextRightSpace;
-    r.bottom += FTextTopOffset;
+    const int line = Scaled(1);
+    if (FSideLines & SL_LEFT) r.left += line;
+    if (FSideLines & SL_TOP) r.top += line;
+    if (FSideLines & SL_RIGHT) r.right -= line;
+    if (FSideLines & SL_BUTTOM) r.bottom -= line;
+    r.top += (gui::RectHeight(r) - FontCharHeight()) / 2 + Scaled(FTextTopOffset);
+    r.left += Scaled(FTextLeftSpace);
+    r.right -= Scaled(FTextRightSpace);
+    r.bottom += Scaled(FTextTopOffset);
     return r;
 }
 

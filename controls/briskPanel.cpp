@@ -4,6 +4,7 @@
 
 #include "gui/Forms.h"
 #include "gui/ParentBackground.h"
+#include "gui/PictureScale.h"
 
 namespace {
 
@@ -86,6 +87,13 @@ void TBriskCustomPanel::ApplyFrameSetting(const std::wstring& name, unsigned val
 RECT TBriskCustomPanel::ClientRect() const {
     RECT r = BorderClientRect(FBorder, Width(), Height());
     return gui::Rect(0, 0, gui::RectWidth(r), gui::RectHeight(r));
+}
+
+void TBriskCustomPanel::ChangeScale(int toDpi, int fromDpi) {
+    gui::TCustomControl::ChangeScale(toDpi, fromDpi);
+    SetBorderWidth(gui::ScaleDpi(BorderWidth(), toDpi, fromDpi));
+    SetBevelWidth(gui::ScaleDpi(BevelWidth(), toDpi, fromDpi));
+    gui::RescalePicture(*FBackgroundPicture, toDpi);
 }
 
 void TBriskCustomPanel::SetBounds(int left, int top, int width, int height) {

@@ -145,6 +145,7 @@ public:
     RECT ClientRect() const override;
     // Aligned to the bottom (right), a new height (width) keeps the bottom (right) edge.
     void SetBounds(int left, int top, int width, int height) override;
+    void ChangeScale(int toDpi, int fromDpi) override;
     void EnabledChanged() override;
 
     // Paints what the parent shows beneath the panel into dc (the panel's client coordinates).

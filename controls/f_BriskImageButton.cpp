@@ -1,5 +1,8 @@
 #include "controls/f_BriskImageButton.h"
 
+#include "gui/Dpi.h"
+#include "gui/PictureScale.h"
+
 #include <algorithm>
 
 #include "sys/SysUtils.h"
@@ -177,6 +180,23 @@ void TPNGImageButton::SetPngImg(const TPngImage& image) {
     FPngImg->Assign(image);
     if (FAutoSize && !FPngImg->Empty()) SetBounds(Left(), Top(), FPngImg->Width(), FPngImg->Height());
     Invalidate();
+}
+
+void TPNGImageButton::ChangeScale(int toDpi, int fromDpi) {
+    gui::TGraphicControl::ChangeScale(toDpi, fromDpi);
+    for (int* measure : {&FIconOffsetX, &FIconOffsetY, &FPopupArrowOffsetX, &FPopupArrowOffsetY, &FFixedHeight, &FFixedWidth}) {
+        *measure = gui::ScaleDpi(*measure, toDpi, fromDpi);
+    }
+    for (TPngImage* image : {FPngImg.get(), FPngOver.get(), FPngDown.get(), FPngUp.get(), FPngDisabled.get()}) {
+        gui::RescalePng(*image, toDpi);
+    }
+    gui::RescalePicture(*FIcon, toDpi);
+    gui::RescalePicture(*FPopupArrow, toDpi);
+}
+
+void TPNGImageButtonEx::ChangeScale(int toDpi, int fromDpi) {
+    TPNGImageButton::ChangeScale(toDpi, fromDpi);
+    for (int* measure : {&FFontSpace, &FCaptionOffsetX, &FCaptionOffsetY}) *measure = gui::ScaleDpi(*measure, toDpi, fromDpi);
 }
 
 void TPNGImageButton::SetFocusControl(gui::TControl* control) {

@@ -116,6 +116,7 @@ public:
     void MouseEnter() override;
     void MouseLeave() override;
     void EnabledChanged() override;
+    void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
     void Notification(gui::TComponent* component, gui::TOperation operation) override;
@@ -174,6 +175,7 @@ public:
     void MouseUp(gui::TMouseButton button, gui::TShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
+    void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
     void Paint() override;

@@ -319,7 +319,7 @@ void TFormShadow::_Changed(const WINDOWPOS& pos) {
 }
 
 void TFormShadow::_PlaceAt(int formLeft, int formTop) {
-    SetWindowPos(FHandle, FForm, formLeft + FOffset - shadow::kMargin, formTop + FOffset - shadow::kMargin,
+    SetWindowPos(FHandle, FForm, formLeft + FOffset - FGeometry.Margin, formTop + FOffset - FGeometry.Margin,
                  FPicture.Width(), FPicture.Height(), SWP_NOACTIVATE);
 }
 
@@ -447,5 +447,6 @@ RECT TFormShadow::_FormRect() const {
 
 bool TFormShadow::_PictureFitsForm() const {
     const RECT r = _FormRect();
-    return FPicture.Width() == gui::RectWidth(r) + shadow::kGrow && FPicture.Height() == gui::RectHeight(r) + shadow::kGrow;
+    const int grow = 2 * FGeometry.Margin;
+    return FPicture.Width() == gui::RectWidth(r) + grow && FPicture.Height() == gui::RectHeight(r) + grow;
 }

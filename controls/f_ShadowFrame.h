@@ -48,7 +48,8 @@ public:
     int BlurPasses() const { return FBlurPasses; }
     bool Tracking() const { return FTracking; }
     HWND Handle() const { return FHandle; }
-    // What the layered window shows: (form width + 32) x (form height + 32), premultiplied BGRA.
+    // What the layered window shows: the form plus the margin on every side (16 at 96 DPI, scaled
+    // with the form's DPI), premultiplied BGRA.
     const gui::DibSection& Picture() const { return FPicture; }
 
 protected:
@@ -106,6 +107,8 @@ private:
     bool _FormStateNormal() const;
     RECT _FormRect() const;
     bool _PictureFitsForm() const;
+    // Takes the measures for the form's present DPI; a new DPI makes the soft border anew.
+    void _FollowFormDpi();
 
     HWND FForm = nullptr;
     UINT FShowFlags = SWP_SHOWWINDOW;
@@ -119,6 +122,8 @@ private:
     gui::RegionOwner FRegion;
     gui::DibSection FPicture;
     shadow::TPixelBuffer FTemplate;
+    shadow::TShadowGeometry FGeometry;
+    int FTemplateDpi = 0;
     BLENDFUNCTION FBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     bool FRebuild = true;
     SIZE FCaptured{0, 0};  // the form size the picture holds the image of; 0 x 0: none yet

@@ -54,7 +54,9 @@ void ShowButton(TModalSpeedButton& button, const wchar_t* caption) {
 void HoldAsBitmap(gui::TImage& image) {
     auto* png = dynamic_cast<gui::TPngImage*>(image.Picture().Graphic());
     if (!png) return;
-    image.Picture().SetGraphic(std::make_unique<gui::TBitmap>(png->ToBitmap()));
+    auto bitmap = std::make_unique<gui::TBitmap>(png->ToBitmap());
+    bitmap->SetSourceName(png->SourceName());
+    image.Picture().SetGraphic(std::move(bitmap));
 }
 
 int OneLineHeight(const gui::TFont& font) {
@@ -240,7 +242,7 @@ void Tfrm_MsgDlg::ApplyKind() {
     sBtnDetail->SetVisible(FHasDetail);
     if (FHasDetail) {
         sBtnDetail->SetCaption(kShowDetail);
-        sBtnDetail->SetLeft(sBtnLeft->Left() - sBtnDetail->Width() - kButtonGap);
+        sBtnDetail->SetLeft(sBtnLeft->Left() - sBtnDetail->Width() - Scaled(kButtonGap));
     }
     AdjustHeight();
     CenterOnScreen();
@@ -250,27 +252,27 @@ void Tfrm_MsgDlg::ApplyKind() {
 void Tfrm_MsgDlg::AdjustMsgSize() {
     const int left = lblMsg->Left();
     const int oneLineWidth = lblMsg->Width();
-    const int wanted = left + oneLineWidth + kMessageGap;
-    if (wanted > kWideWidth) {
-        SetWidth(kWideWidth);
-        const int wrapWidth = kWrapRight - left;
+    const int wanted = left + oneLineWidth + Scaled(kMessageGap);
+    if (wanted > Scaled(kWideWidth)) {
+        SetWidth(Scaled(kWideWidth));
+        const int wrapWidth = Scaled(kWrapRight) - left;
         const int lines = (oneLineWidth + wrapWidth - 1) / wrapWidth;
         lblMsg->SetWidth(wrapWidth);
         // Word wrap measures the text at the wrap width. Breaking at word boundaries can need
         // more lines than the one-line width suggests; the last of them must not be cut off.
         lblMsg->SetWordWrap(true);
         lblMsg->SetHeight(std::max(lblMsg->Height(), lines * OneLineHeight(lblMsg->Font())));
-    } else if (wanted > kNarrowWidth) {
+    } else if (wanted > Scaled(kNarrowWidth)) {
         SetWidth(wanted);
     }
-    const int bottom = lblMsg->Top() + lblMsg->Height() + 10;
-    if (bottom > kMessageBottom) pnlMsg->SetHeight(pnlMsg->Height() + bottom - kMessageBottom);
+    const int bottom = lblMsg->Top() + lblMsg->Height() + Scaled(10);
+    if (bottom > Scaled(kMessageBottom)) pnlMsg->SetHeight(pnlMsg->Height() + bottom - Scaled(kMessageBottom));
     AdjustHeight();
 }
 
 void Tfrm_MsgDlg::AdjustHeight() {
     int height = pnl_title->Height() + pnlMsg->Height() + pnlButton->Height();
-    if (pnlDetail->Visible()) height += kDetailHeight;
+    if (pnlDetail->Visible()) height += Scaled(kDetailHeight);
     SetHeight(height);
 }
 
@@ -278,8 +280,8 @@ void Tfrm_MsgDlg::LayOutAnswerButtons() {
     TModalSpeedButton* rightNeighbour = nullptr;
     for (TModalSpeedButton* button : {sBtnRight, sBtnCenter, sBtnLeft}) {
         if (!button->Visible()) continue;
-        const int left = rightNeighbour ? rightNeighbour->Left() - button->Width() - kButtonGap
-                                        : Width() - button->Width() - kButtonRightGap;
+        const int left = rightNeighbour ? rightNeighbour->Left() - button->Width() - Scaled(kButtonGap)
+                                        : Width() - button->Width() - Scaled(kButtonRightGap);
         button->SetLeft(left);
         rightNeighbour = button;
     }

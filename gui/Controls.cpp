@@ -318,6 +318,12 @@ void TControl::Invalidate() {
     InvalidateRect(parent_->Handle(), &r, (controlStyle_ & csOpaque) ? FALSE : TRUE);
 }
 
+void TControl::SetFocusMark(bool on) {
+    if (on == focusMark_) return;
+    focusMark_ = on;
+    Invalidate();
+}
+
 void TControl::Repaint() {
     Invalidate();
     Update();

@@ -150,6 +150,10 @@ public:
     void Refresh() { Repaint(); }
     virtual void Update();
     void BringToFront();
+    // The dotted keyboard-focus mark around a windowless control that holds the keyboard's turn
+    // (a windowed control shows its focus itself).
+    bool FocusMark() const { return focusMark_; }
+    void SetFocusMark(bool on);
 
     // Paints a windowless control on a DC whose viewport already sits at its top-left corner
     // and whose clip is its bounds. The parent's paint calls it.
@@ -180,6 +184,14 @@ public:
     virtual void Resize() {
         if (OnResize) OnResize(this);
     }
+    // Lays the control out again for another display scale: its bounds by their edges and its
+    // own font (a parent font follows the parent); controls with pictures or fixed measures add
+    // theirs. The form calls it with every container's alignment held.
+    virtual void ChangeScale(int toDpi, int fromDpi);
+    // The DPI of the form the control is on (96 off any form).
+    int CurrentDpi() const;
+    // The one rule applied to a 96 DPI measure of this control: ScaleDpi at CurrentDpi().
+    int Scaled(int designValue) const;
     // The keyboard focus moved inside the form (to focused, or nowhere).
     virtual void FocusChanged(TWinControl* focused) {}
     // Tab, Enter, Esc or an arrow that the focused control did not take; true = handled.
@@ -222,6 +234,7 @@ private:
     std::wstring caption_;
     TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csDoubleClicks;
     bool clicked_ = false;
+    bool focusMark_ = false;
 };
 
 // A windowless control with a canvas and a Paint to override.

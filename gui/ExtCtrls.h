@@ -22,6 +22,7 @@ public:
     // Passed on to the graphic: a bitmap then leaves out its bottom-left colour.
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool on);
+    void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
     void Paint() override;
@@ -45,6 +46,7 @@ public:
     void SetBevelOuter(TBevelCut cut);
     TBevelCut BevelInner() const { return bevelInner_; }
     void SetBevelInner(TBevelCut cut);
+    void ChangeScale(int toDpi, int fromDpi) override;
     int BevelWidth() const { return bevelWidth_; }
     void SetBevelWidth(int width);
     int BorderWidth() const { return borderWidth_; }

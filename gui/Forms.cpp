@@ -49,8 +49,12 @@ void TForm::CreateParams(TCreateParams& params) {
 }
 
 void TForm::CreateWnd() {
+    // Made at the scale it will most likely show at; a window that lands on a monitor of
+    // another scale is laid out once more.
+    ScaleForDpi(SystemDpi());
     TWinControl::CreateWnd();
     ApplyLayeredAttributes();
+    ScaleForDpi(WindowDpi(Handle()));
 }
 
 TWindowState TForm::WindowState() const {
@@ -295,6 +299,10 @@ void TForm::WndProc(TMessage& m) {
     switch (m.Msg) {
     case WM_CLOSE:
         Close();
+        m.Result = 0;
+        return;
+    case WM_DPICHANGED:
+        ScaleForDpi(HIWORD(m.WParam), reinterpret_cast<const RECT*>(m.LParam));
         m.Result = 0;
         return;
     case WM_ACTIVATE:

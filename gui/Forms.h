@@ -2,6 +2,7 @@
 // Top-level windows and the application object. Forms are owned by the hidden application
 // window, so the task bar shows one button with the application's title while each form keeps
 // its own caption.
+#include "gui/Dpi.h"
 #include "gui/WinControl.h"
 
 #include <exception>
@@ -69,6 +70,14 @@ public:
     virtual void DoShow();
     virtual void DoHide();
 
+    // The DPI the form is laid out at: the stored data's 96 until its window is made.
+    int Dpi() const { return dpi_; }
+    // Lays the form and everything on it out at dpi, in one step that paints once; the window
+    // goes to bounds (a DPI change's suggested rectangle) or, without them, to its own scaled.
+    void ScaleForDpi(int dpi, const RECT* bounds = nullptr);
+    // While ScaleForDpi moves the windows: they move without painting.
+    bool Rescaling() const { return rescaling_; }
+
     // The focus arrived at control (the form itself included).
     void FocusArrived(TWinControl* control);
     // A dialog key that the focused control left: the controls may claim it, then Tab and the
@@ -96,6 +105,8 @@ private:
     TWinControl* activeControl_ = nullptr;
     bool modal_ = false;
     TModalResult modalResult_ = mrNone;
+    int dpi_ = kDesignDpi;
+    bool rescaling_ = false;
 };
 
 // Builds a form and runs its OnCreate, as the framework's form loading would.

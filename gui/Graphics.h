@@ -25,6 +25,10 @@ public:
 
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool on);
+    // The stored picture this one was drawn from, so that it can be drawn again for another
+    // display scale; empty for a picture made at run time.
+    const std::wstring& SourceName() const { return sourceName_; }
+    void SetSourceName(const std::wstring& name) { sourceName_ = name; }
     std::function<void()> OnChange;
 
 protected:
@@ -34,6 +38,7 @@ protected:
 
 private:
     bool transparent_ = false;
+    std::wstring sourceName_;
 };
 
 enum TPixelFormat { pf24bit, pf32bit };

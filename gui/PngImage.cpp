@@ -126,6 +126,7 @@ void TPngImage::Assign(const TPngImage& other) {
     colorType_ = other.colorType_;
     colour_ = other.colour_;
     alpha_ = other.alpha_;
+    SetSourceName(other.SourceName());
     Changed();
 }
 
@@ -136,12 +137,12 @@ void TPngImage::AddAlpha() {
     if (colorType_ == kPngGray) colorType_ = kPngGrayAlpha;
 }
 
-void TPngImage::CreateBlank(int width, int height) {
+void TPngImage::CreateBlank(int width, int height, bool withAlpha) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
-    colorType_ = kPngRgba;
+    colorType_ = withAlpha ? kPngRgba : kPngRgb;
     colour_.assign(static_cast<size_t>(width_) * height_ * 3, 0);
-    alpha_.assign(static_cast<size_t>(width_) * height_, 0);
+    alpha_.assign(withAlpha ? static_cast<size_t>(width_) * height_ : 0, 0);
     Changed();
 }
 

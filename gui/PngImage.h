@@ -38,8 +38,8 @@ public:
     const std::uint8_t* Row(int y) const { return colour_.data() + RowOffset(y, 3); }
     std::uint8_t* AlphaRow(int y) { return alpha_.empty() ? nullptr : alpha_.data() + RowOffset(y, 1); }
     const std::uint8_t* AlphaRow(int y) const { return alpha_.empty() ? nullptr : alpha_.data() + RowOffset(y, 1); }
-    // A blank 8-bit RGBA image: every pixel black with alpha 0.
-    void CreateBlank(int width, int height);
+    // A blank 8-bit RGBA image: every pixel black with alpha 0 (RGB, black, without alpha).
+    void CreateBlank(int width, int height, bool withAlpha = true);
     void Clear();
     TBitmap ToBitmap() const;  // opaque 24-bit copy of the colours
 

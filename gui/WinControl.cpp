@@ -300,6 +300,8 @@ void TWinControl::ApplyBounds(int left, int top, int width, int height) {
     bool resized = width != Width() || height != Height();
     if (handle_) {
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        const TForm* form = ParentForm();
+        if (form && form->Rescaling()) flags |= SWP_NOREDRAW;
         SetWindowPos(handle_, nullptr, left, top, width, height, flags);
     }
     // Without a window, or when the window refused the change, keep the values asked for.

@@ -56,6 +56,7 @@ public:
     // when allowDisabled.
     TControl* ControlAtPos(POINT p, bool allowDisabled) const;
     void Realign();
+    void ChangeScale(int toDpi, int fromDpi) override;
     void DisableAlign() { ++alignLocks_; }
     void EnableAlign();
     virtual RECT AlignRect() const { return ClientRect(); }

@@ -59,6 +59,10 @@ void TWinControl::PaintControls(HDC dc) {
         OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
         IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
         c->PaintTo(dc);
+        if (c->FocusMark()) {
+            RECT mark = Rect(0, 0, c->Width(), c->Height());
+            DrawFocusRect(dc, &mark);
+        }
     }
 }
 

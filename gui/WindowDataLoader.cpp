@@ -61,6 +61,7 @@ public:
         if (value.Kind != TWindowDataValueKind::Identifier) throw EWindowDataBadValue(L"picture name expected");
         std::unique_ptr<TGraphic> picture = LoadPictureResource(value.Text);
         if (!picture) throw EWindowDataUnknown(L"unknown picture", value.Text);
+        picture->SetSourceName(value.Text);
         return picture;
     }
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Draws every picture of the launcher's windows, the application icon, and the resource
-# lists that embed them; then checks sizes and PNG colour types and fails on any mismatch.
+# Draws every picture of the launcher's windows, each twice: at its own size (stem.png) and the
+# same drawing at twice the size for displays at 200 % (stem_2x.png: every coordinate, stroke and
+# type size doubled, text drawn anew, not an enlargement); then the application icon and the
+# resource lists that embed them; then checks sizes and PNG colour types and fails on any mismatch.
 # The results are committed, so a build needs neither ImageMagick nor the font.
 #
 #   resources/make-art.sh            redraw everything, then check
@@ -51,6 +53,16 @@ PROMPT_BAR='#F0F3F7'
 
 die() { echo "make-art: $*" >&2; exit 1; }
 
+# The drawing scale: 1 for stem.png, 2 for stem_2x.png.
+S=1
+# Every number in the arguments times S ("roundrectangle 0.5,0.5 9.5,9.5 4,4", "+17+0", "1.6").
+sc() {
+  if [ "$S" = 1 ]; then echo "$*"; return; fi
+  echo "$*" | perl -pe "s/(\d+(?:\.\d+)?)/\$1 * $S/ge"
+}
+# A size WxH times S.
+sz() { echo "$(($1 * S))x$(($2 * S))"; }
+
 # Writes the image built by the given convert arguments with no time stamps or other
 # varying chunks, as 8-bit RGBA (rgba) or 8-bit RGB (rgb).
 emit() {
@@ -61,8 +73,24 @@ emit() {
     rgb) format=PNG24 ;;
     *) die "unknown picture type $kind" ;;
   esac
-  "$CONVERT" "$@" -strip +set date:create +set date:modify \
-    -define png:exclude-chunks=date,time "$format:$HERE/$file.png"
+  if [ "$S" = 1 ]; then
+    "$CONVERT" "$@" -strip +set date:create +set date:modify \
+      -define png:exclude-chunks=date,time "$format:$HERE/$file.png"
+    return
+  fi
+  # The large drawings are compressed harder: zlib level 9 with each row filter (quality 90 to
+  # 95), keeping the smallest file.
+  local out="$HERE/${file}_${S}x.png" quality
+  rm -f "$out"
+  for quality in 90 91 92 93 94 95; do
+    "$CONVERT" "$@" -strip +set date:create +set date:modify -quality "$quality" \
+      -define png:exclude-chunks=date,time "$format:$out.try"
+    if [ ! -f "$out" ] || [ "$(stat -c %s "$out.try")" -lt "$(stat -c %s "$out")" ]; then
+      mv "$out.try" "$out"
+    else
+      rm -f "$out.try"
+    fi
+  done
 }
 
 # A rounded, vertically shaded button face with a centred caption, on the colour of the
@@ -70,107 +98,121 @@ emit() {
 button() {
   local file="$1" w="$2" h="$3" radius="$4" top="$5" bottom="$6" surface="$7"
   local caption="$8" size="$9" ink="${10}" edge="${11:-none}"
-  emit rgb "$file" -size "${w}x${h}" "xc:$surface" \
-    \( -size "${w}x${h}" "gradient:$top-$bottom" \
-       \( -size "${w}x${h}" xc:black -fill white \
-          -draw "roundrectangle 0,0 $((w - 1)),$((h - 1)) $radius,$radius" \) \
+  emit rgb "$file" -size "$(sz "$w" "$h")" "xc:$surface" \
+    \( -size "$(sz "$w" "$h")" "gradient:$top-$bottom" \
+       \( -size "$(sz "$w" "$h")" xc:black -fill white \
+          -draw "$(sc "roundrectangle 0,0 $((w - 1)),$((h - 1)) $radius,$radius")" \) \
        -alpha off -compose CopyOpacity -composite \) \
     -compose over -composite \
-    -fill none -stroke "$edge" -strokewidth 1 \
-    -draw "roundrectangle 0.5,0.5 $((w - 1)).5,$((h - 1)).5 $radius,$radius" -stroke none \
-    -font "$FONT" -pointsize "$size" -fill "$ink" -gravity center -annotate +0+0 "$caption"
+    -fill none -stroke "$edge" -strokewidth "$S" \
+    -draw "$(sc "roundrectangle 0.5,0.5 $((w - 1)).5,$((h - 1)).5 $radius,$radius")" -stroke none \
+    -font "$FONT" -pointsize "$(sc "$size")" -fill "$ink" -gravity center -annotate +0+0 "$caption"
 }
 
 draw_banner() {
   local w=620 h=241
-  emit rgba banner -size "${w}x${h}" -define gradient:angle=120 \
+  emit rgba banner -size "$(sz $w $h)" -define gradient:angle=120 \
     "gradient:$BLUE_LIGHT-$BLUE_DEEP" \
-    -fill 'rgba(255,255,255,0.07)' -draw 'circle 560,40 560,190' \
-    -fill 'rgba(255,255,255,0.06)' -draw 'circle 40,230 40,120' \
-    -fill 'rgba(255,255,255,0.05)' -draw 'circle 610,250 610,150' \
+    -fill 'rgba(255,255,255,0.07)' -draw "$(sc 'circle 560,40 560,190')" \
+    -fill 'rgba(255,255,255,0.06)' -draw "$(sc 'circle 40,230 40,120')" \
+    -fill 'rgba(255,255,255,0.05)' -draw "$(sc 'circle 610,250 610,150')" \
     -fill 'rgba(255,255,255,0.08)' \
-    -draw "path 'M 0,206 C 150,176 300,236 450,206 S 580,190 620,196 L 620,241 L 0,241 Z'" \
+    -draw "$(sc "path 'M 0,206 C 150,176 300,236 450,206 S 580,190 620,196 L 620,241 L 0,241 Z'")" \
     -fill 'rgba(255,255,255,0.10)' \
-    -draw "path 'M 0,222 C 170,200 330,248 480,222 S 590,212 620,216 L 620,241 L 0,241 Z'" \
+    -draw "$(sc "path 'M 0,222 C 170,200 330,248 480,222 S 590,212 620,216 L 620,241 L 0,241 Z'")" \
     -fill 'rgba(255,255,255,0.35)' \
-    -draw 'circle 96,64 96,67' -draw 'circle 520,150 520,152' -draw 'circle 470,58 470,60' \
-    -draw 'circle 140,168 140,170' \
-    -fill 'rgba(255,255,255,0.16)' -stroke 'rgba(255,255,255,0.75)' -strokewidth 1 \
-    -draw 'roundrectangle 258.5,34.5 361.5,60.5 13,13' -stroke none \
-    -font "$FONT" -fill white -pointsize 14 -gravity north -annotate +0+39 '欢迎使用' \
+    -draw "$(sc 'circle 96,64 96,67')" -draw "$(sc 'circle 520,150 520,152')" -draw "$(sc 'circle 470,58 470,60')" \
+    -draw "$(sc 'circle 140,168 140,170')" \
+    -fill 'rgba(255,255,255,0.16)' -stroke 'rgba(255,255,255,0.75)' -strokewidth "$S" \
+    -draw "$(sc 'roundrectangle 258.5,34.5 361.5,60.5 13,13')" -stroke none \
+    -font "$FONT" -fill white -pointsize "$(sc 14)" -gravity north -annotate "$(sc +0+39)" '欢迎使用' \
     -gravity northwest \
-    -fill white -draw 'roundrectangle 194,84 256,146 16,16' \
-    -fill "$BLUE" -draw 'polygon 217,96 233,96 233,112 242,112 225,128 208,112 217,112' \
-    -draw 'roundrectangle 209,131 241,136 2,2' \
-    -fill white -stroke white -strokewidth 1 -pointsize 50 -annotate +270+83 'Tallyvo' \
-    -stroke none -fill 'rgba(255,255,255,0.88)' -pointsize 15 -gravity north \
-    -annotate +0+165 '桌面客户端  ·  极速下载  ·  一键安装'
+    -fill white -draw "$(sc 'roundrectangle 194,84 256,146 16,16')" \
+    -fill "$BLUE" -draw "$(sc 'polygon 217,96 233,96 233,112 242,112 225,128 208,112 217,112')" \
+    -draw "$(sc 'roundrectangle 209,131 241,136 2,2')" \
+    -fill white -stroke white -strokewidth "$S" -pointsize "$(sc 50)" -annotate "$(sc +270+83)" 'Tallyvo' \
+    -stroke none -fill 'rgba(255,255,255,0.88)' -pointsize "$(sc 15)" -gravity north \
+    -annotate "$(sc +0+165)" '桌面客户端  ·  极速下载  ·  一键安装'
 }
 
 # The corner controls sit on the blue banner and title bar: a white glyph on nothing, and the
 # same glyph on a faint white veil while the mouse is over it.
 draw_corner_glyphs() {
-  local minus='rectangle 10,13 19,14'
-  local cross='line 10.5,8.5 19.5,17.5 line 19.5,8.5 10.5,17.5'
+  local minus cross
+  minus=$(sc 'rectangle 10,13 19,14')
+  cross=$(sc 'line 10.5,8.5 19.5,17.5 line 19.5,8.5 10.5,17.5')
+  [ "$S" = 1 ] || minus=$(sc 'rectangle 10,13 19.5,14.5')  # a rectangle's far edge is inclusive
   local veil='rgba(255,255,255,0.22)'
-  emit rgba btn_min -size 30x27 xc:none -fill white -draw "$minus"
-  emit rgba btn_min_hover -size 30x27 "xc:$veil" -fill white -draw "$minus"
-  emit rgba btn_close -size 30x27 xc:none -stroke white -strokewidth 1.6 -draw "$cross"
-  emit rgba btn_close_hover -size 30x27 "xc:$veil" -stroke white -strokewidth 1.6 -draw "$cross"
+  emit rgba btn_min -size "$(sz 30 27)" xc:none -fill white -draw "$minus"
+  emit rgba btn_min_hover -size "$(sz 30 27)" "xc:$veil" -fill white -draw "$minus"
+  emit rgba btn_close -size "$(sz 30 27)" xc:none -stroke white -strokewidth "$(sc 1.6)" -draw "$cross"
+  emit rgba btn_close_hover -size "$(sz 30 27)" "xc:$veil" -stroke white -strokewidth "$(sc 1.6)" -draw "$cross"
 }
 
 draw_main_window() {
-  emit rgb arrow_gray -size 14x15 "xc:$PAGE_WHITE" -fill none -stroke '#8D8D8D' \
-    -strokewidth 1.7 -draw 'polyline 5,3.5 9.5,7.5 5,11.5'
+  emit rgb arrow_gray -size "$(sz 14 15)" "xc:$PAGE_WHITE" -fill none -stroke '#8D8D8D' \
+    -strokewidth "$(sc 1.7)" -draw "$(sc 'polyline 5,3.5 9.5,7.5 5,11.5')"
   button btn_download_now 215 57 8 "$BLUE_LIGHT" "$BLUE" "$PAGE_WHITE" '立即下载' 23 white
   button btn_download 196 50 7 "$BLUE_LIGHT" "$BLUE" "$PAGE_WHITE" '立即下载' 21 white
   button btn_install 194 48 7 "$BLUE_LIGHT" "$BLUE" "$PAGE_WHITE" '立即安装' 21 white
   button btn_dir 70 26 4 '#F7F7F7' '#E9E9E9' "$PAGE_WHITE" '更改' 13 '#4A4A4A' '#C9C9C9'
   # The progress pictures are flat fills: the track is stretched and the bar is uncovered
   # from the left, so any detail would be distorted or cut.
-  emit rgb progress_track -size 738x19 'xc:#ECE9E7'
-  emit rgb progress_bar -size 736x19 'xc:#009FD9'
+  emit rgb progress_track -size "$(sz 738 19)" 'xc:#ECE9E7'
+  emit rgb progress_bar -size "$(sz 736 19)" 'xc:#009FD9'
 }
 
 draw_failure_prompt() {
-  emit rgb prompt_title -size 737x26 'gradient:#0B82E6-#047BDF'
-  emit rgb prompt_info_sign -size 60x54 "xc:$PAGE_WHITE" \
-    -fill '#F7931E' -draw 'circle 30,27 30,3' \
-    -fill white -draw 'circle 30,15.5 30,19' -draw 'roundrectangle 27,22 33,39 2,2'
+  emit rgb prompt_title -size "$(sz 737 26)" 'gradient:#0B82E6-#047BDF'
+  emit rgb prompt_info_sign -size "$(sz 60 54)" "xc:$PAGE_WHITE" \
+    -fill '#F7931E' -draw "$(sc 'circle 30,27 30,3')" \
+    -fill white -draw "$(sc 'circle 30,15.5 30,19')" -draw "$(sc 'roundrectangle 27,22 33,39 2,2')"
   button btn_reload 66 27 4 "$BLUE_LIGHT" "$BLUE" "$PROMPT_BAR" '重新下载' 12 white
-  emit rgb btn_use_browser -size 105x17 "xc:$PROMPT_BAR" \
-    -fill "$BLUE" -draw 'circle 7,8.5 7,15.5' \
-    -fill white -draw 'polygon 5.5,4 8.5,4 8.5,8 11,8 7,12.5 3,8 5.5,8' \
-    -font "$FONT" -pointsize 12 -fill '#2E73C8' -gravity west -annotate +17+0 '点击下载安装包'
+  emit rgb btn_use_browser -size "$(sz 105 17)" "xc:$PROMPT_BAR" \
+    -fill "$BLUE" -draw "$(sc 'circle 7,8.5 7,15.5')" \
+    -fill white -draw "$(sc 'polygon 5.5,4 8.5,4 8.5,8 11,8 7,12.5 3,8 5.5,8')" \
+    -font "$FONT" -pointsize "$(sc 12)" -fill '#2E73C8' -gravity west -annotate "$(sc +17+0)" '点击下载安装包'
 }
 
 # Disc icons are keyed on white by the dialog, so their white marks are drawn one step off
 # white to stay opaque whatever the surface behind them.
 disc_icon() {
   local file="$1" colour="$2"; shift 2
-  emit rgb "$file" -size 48x48 xc:white -fill "$colour" -draw 'circle 24,24 24,3' \
+  emit rgb "$file" -size "$(sz 48 48)" xc:white -fill "$colour" -draw "$(sc 'circle 24,24 24,3')" \
     -fill '#FEFEFE' -stroke '#FEFEFE' "$@"
 }
 
 draw_message_dialog() {
-  emit rgb dlg_frame -size 37x17 'xc:rgb(127,127,127)'
-  emit rgb dlg_title -size 26x737 'gradient:rgb(11,130,230)-rgb(1,111,204)' -rotate 270
+  emit rgb dlg_frame -size "$(sz 37 17)" 'xc:rgb(127,127,127)'
+  emit rgb dlg_title -size "$(sz 26 737)" 'gradient:rgb(11,130,230)-rgb(1,111,204)' -rotate 270
   # Drawn without smoothing: the bottom-left pixel is the key colour, and blended edge pixels
   # would show as an orange fringe once the square is keyed out.
-  emit rgb dlg_close -size 26x26 'xc:rgb(218,54,16)' +antialias -stroke white -strokewidth 1 \
-    -draw 'line 8,8 17,17 line 17,8 8,17'
-  emit rgb dlg_button_bar -size 4x23 'gradient:rgb(228,233,238)-rgb(239,243,248)' \
+  emit rgb dlg_close -size "$(sz 26 26)" 'xc:rgb(218,54,16)' +antialias -stroke white -strokewidth "$S" \
+    -draw "$(sc 'line 8,8 17,17 line 17,8 8,17')"
+  emit rgb dlg_button_bar -size "$(sz 4 23)" 'gradient:rgb(228,233,238)-rgb(239,243,248)' \
     \( +clone -flip \) -append
   disc_icon dlg_icon_info '#2D8CF0' -stroke none \
-    -draw 'circle 24,13.5 24,16.5' -draw 'roundrectangle 21.5,19.5 26.5,35 2,2'
+    -draw "$(sc 'circle 24,13.5 24,16.5')" -draw "$(sc 'roundrectangle 21.5,19.5 26.5,35 2,2')"
   disc_icon dlg_icon_confirm '#2D8CF0' -stroke none \
-    -draw 'roundrectangle 21.5,11 26.5,28.5 2.5,2.5' -draw 'circle 24,34 24,37'
-  disc_icon dlg_icon_error '#E5484D' -fill none -strokewidth 4.5 \
-    -draw 'stroke-linecap round line 17,17 31,31 line 31,17 17,31'
-  emit rgb dlg_icon_warn -size 48x48 xc:white -fill '#F5A623' -stroke '#F5A623' \
-    -strokewidth 5 -draw 'stroke-linejoin round polygon 24,6 43.5,40.5 4.5,40.5' \
+    -draw "$(sc 'roundrectangle 21.5,11 26.5,28.5 2.5,2.5')" -draw "$(sc 'circle 24,34 24,37')"
+  disc_icon dlg_icon_error '#E5484D' -fill none -strokewidth "$(sc 4.5)" \
+    -draw "$(sc 'stroke-linecap round line 17,17 31,31 line 31,17 17,31')"
+  emit rgb dlg_icon_warn -size "$(sz 48 48)" xc:white -fill '#F5A623' -stroke '#F5A623' \
+    -strokewidth "$(sc 5)" -draw "$(sc 'stroke-linejoin round polygon 24,6 43.5,40.5 4.5,40.5')" \
     -fill '#FEFEFE' -stroke none \
-    -draw 'roundrectangle 21.8,15 26.2,30 2,2' -draw 'circle 24,35 24,37.4'
+    -draw "$(sc 'roundrectangle 21.8,15 26.2,30 2,2')" -draw "$(sc 'circle 24,35 24,37.4')"
+}
+
+# Every picture at its own size, then at twice the size.
+draw_pictures() {
+  for S in 1 2; do
+    draw_banner
+    draw_corner_glyphs
+    draw_main_window
+    draw_failure_prompt
+    draw_message_dialog
+  done
+  S=1
 }
 
 draw_application_icon() {
@@ -198,6 +240,7 @@ write_resource_lists() {
     while IFS='|' read -r stem w h kind role; do
       [ -n "$stem" ] || continue
       printf '%s RCDATA "%s.png"\n' "${stem^^}" "$stem"
+      printf '%s_2X RCDATA "%s_2x.png"\n' "${stem^^}" "$stem"
     done <<< "$PICTURES"
   } > "$HERE/pictures.rc"
   {
@@ -207,6 +250,8 @@ write_resource_lists() {
     echo "file stem (\`banner.png\` -> \`BANNER\`). \"RGBA\" is 8-bit PNG colour type 6, \"RGB\" is"
     echo "8-bit colour type 2. Opaque button pictures are drawn on the colour of the surface"
     echo "they sit on: white on the main window's pages, #F0F3F7 on the failure prompt's bar."
+    echo "Each picture is also drawn at twice the size, \`stem_2x.png\` as \`STEM_2X\`, for"
+    echo "displays at 200 %; scales in between reduce it (gui/PictureScale.h)."
     echo
     echo "| Picture | Resource | Size | Type | Used by |"
     echo "|---|---|---|---|---|"
@@ -232,6 +277,7 @@ expected = {}
 for line in os.environ["PICTURES"].strip().splitlines():
     stem, w, h, kind, _ = line.split("|")
     expected[stem] = (int(w), int(h), 6 if kind == "rgba" else 2)
+    expected[stem + "_2x"] = (2 * int(w), 2 * int(h), 6 if kind == "rgba" else 2)
 for stem, (w, h, colour) in expected.items():
     path = os.path.join(here, stem + ".png")
     try:
@@ -298,11 +344,7 @@ main() {
   if [ "${1:-}" != "--check" ]; then
     "$CONVERT" -version | grep -q '^Version: ImageMagick 6' || die "$CONVERT is not ImageMagick 6"
     [ -f "$FONT" ] || die "font $FONT missing (Debian package fonts-wqy-microhei)"
-    draw_banner
-    draw_corner_glyphs
-    draw_main_window
-    draw_failure_prompt
-    draw_message_dialog
+    draw_pictures
     draw_application_icon
     write_resource_lists
   fi

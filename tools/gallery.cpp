@@ -1,12 +1,13 @@
-// gallery.exe [pictures folder] [seconds]: one window with every skinned control in each of
-// its states, for screenshots (tools/gallery-shot.sh). The pictures folder holds the windows'
-// PNG artwork (resources/); without it the image buttons show their empty-state outline. With
-// seconds the window closes by itself after that long.
+// gallery.exe [seconds]: one window with every skinned control in each of its states, for
+// screenshots (tools/gallery-shot.sh), with the windows' own pictures. It declares itself
+// DPI-aware, so that it lays out at the display's scale as the launcher does. With seconds the
+// window closes by itself after that long.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "dialogs/ModalSpeedButton.h"
 #include "gui/ExtCtrls.h"
 #include "gui/Forms.h"
+#include "gui/PictureScale.h"
 #include "gui/StdCtrls.h"
 #include "gui/Timer.h"
 
@@ -29,8 +31,6 @@ constexpr int kColumnWidth = 128;
 
 class TGallery {
 public:
-    explicit TGallery(std::wstring pictures) : FPictures(std::move(pictures)) {}
-
     gui::TForm* Build() {
         FForm = gui::New<gui::TForm>(&gui::Application);
         FForm->SetBorderStyle(gui::bsNone);
@@ -52,14 +52,14 @@ public:
     TTesselEditEx* FocusOnShow() const { return FFocusOnShow; }
 
 private:
-    gui::TPngImage Png(const wchar_t* file) {
-        gui::TPngImage image;
-        try {
-            image.LoadFromFile(FPictures + L"\\" + file);
-        } catch (const std::exception&) {
-            image.Clear();
-        }
-        return image;
+    // The stored picture of a file name ("btn_close.png" is BTN_CLOSE), named so that the
+    // form's scaling draws it again for its DPI.
+    static gui::TPngImage Png(const wchar_t* file) {
+        std::wstring name(file, std::wcslen(file) - 4);
+        for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
+        auto picture = gui::LoadPictureForDpi(name, gui::kDesignDpi);
+        auto* png = dynamic_cast<gui::TPngImage*>(picture.get());
+        return png ? *png : gui::TPngImage();
     }
 
     gui::TPicture Picture(const wchar_t* file) {
@@ -231,7 +231,6 @@ private:
         }
     }
 
-    std::wstring FPictures;
     gui::TForm* FForm = nullptr;
     TTesselEditEx* FFocusOnShow = nullptr;
 };
@@ -250,6 +249,7 @@ std::vector<std::wstring> Arguments() {
 int main() {
     try {
         const std::vector<std::wstring> args = Arguments();
+        SetProcessDPIAware();
         gui::Application.Initialize();
         gui::Application.SetTitle(L"Gallery");
         // A light backdrop below the gallery, so that the drop shadow shows on the screenshot.
@@ -258,7 +258,7 @@ int main() {
         backdrop->SetBounds(0, 0, 1100, 660);
         backdrop->SetColor(0x00E8E8E8);
         backdrop->Show();
-        TGallery gallery(args.empty() ? L"." : args[0]);
+        TGallery gallery;
         gui::TForm* form = gallery.Build();
         gui::Application.SetMainForm(form);
         TFormShadow shadow;
@@ -267,9 +267,9 @@ int main() {
             shadow.SetActive(true);
             if (gallery.FocusOnShow()) gallery.FocusOnShow()->SetFocus();
         };
-        if (args.size() > 1) {
+        if (!args.empty()) {
             auto* closer = gui::New<gui::TTimer>(form);
-            closer->SetInterval(static_cast<unsigned>(std::wcstoul(args[1].c_str(), nullptr, 10)) * 1000u);
+            closer->SetInterval(static_cast<unsigned>(std::wcstoul(args[0].c_str(), nullptr, 10)) * 1000u);
             closer->OnTimer = [](gui::TObject*) { gui::Application.Terminate(); };
         }
         gui::Application.Run();

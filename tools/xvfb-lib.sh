@@ -1,5 +1,5 @@
 # Sourced by the scripts that need a display: starts a private Xvfb when DISPLAY is unset and
-# stops it when the script ends.
+# stops it when the script ends; TALLYVO_XVFB_SCREEN gives it another size (a window at 200 %).
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || [ -n "${DISPLAY:-}" ] && [ -z "${TALLYVO_FORCE_XVFB:-}" ]; then
     return 0
@@ -8,7 +8,7 @@ ensure_display() {
   for n in $(seq 90 140); do
     [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${TALLYVO_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
   export DISPLAY=":$n"

@@ -62,6 +62,15 @@ void Tfrm_Info::btnReLoadClick(gui::TObject*) { _Choose(kPromptDownloadAgain); }
 
 void Tfrm_Info::btnUseIEClick(gui::TObject*) { _Choose(kPromptUseBrowser); }
 
+// Escape is the close request from outside: the prompt closes with no choice made.
+bool Tfrm_Info::DialogKey(WORD key, gui::TShiftState shift) {
+    if (key == VK_ESCAPE) {
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
+        return true;
+    }
+    return FKeys.DialogKey(*this, {btnReLoad, btnUseIE}, key, shift);
+}
+
 void Tfrm_Info::_Choose(int32_t choice) {
     FChoice = choice;
     Close();

@@ -3,6 +3,7 @@
 // out the user took; the download run acts on it.
 #include "gui/ExtCtrls.h"
 #include "gui/Forms.h"
+#include "gui/KeyboardTurns.h"
 #include "gui/StdCtrls.h"
 #include "gui/WindowDataLoader.h"
 
@@ -43,12 +44,14 @@ public:
     void btnUseIEClick(gui::TObject* sender);
 
     int32_t Choice() const { return FChoice; }
+    bool DialogKey(WORD key, gui::TShiftState shift) override;
 
 private:
     void _Choose(int32_t choice);
 
     int32_t FChoice = kPromptClosed;
     std::unique_ptr<TFormShadow> FShadow;
+    gui::TKeyboardTurns FKeys;
 };
 
 // Shows a fresh prompt modally and returns the choice: 0 closed, 1 browser, 2 download again.

@@ -5,6 +5,7 @@
 #include "gui/ComCtrls.h"
 #include "gui/ExtCtrls.h"
 #include "gui/Forms.h"
+#include "gui/KeyboardTurns.h"
 #include "gui/StdCtrls.h"
 #include "gui/WindowDataLoader.h"
 #include "net/HttpClientIntf.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TBriskPanel;
 class TFormShadow;
@@ -75,6 +77,8 @@ public:
     void btnDownloadClick(gui::TObject* sender);
     void btnInstallClick(gui::TObject* sender);
 
+    bool DialogKey(WORD key, gui::TShiftState shift) override;
+
 protected:
     void WndProc(gui::TMessage& message) override;
 
@@ -82,6 +86,8 @@ private:
     enum class TRunEnd { StoppedByCheck, Ended, RunAgain };
 
     void AttachShadow();
+    std::vector<gui::TControl*> _KeyboardElements();
+    void _MoveLineChoice(TTesselRadioButton* to);
 
     void WatchLineButtons();
     void StartLineProbe(UINT doneMessage);
@@ -115,6 +121,7 @@ private:
     // The user pressed or changed a line button: the probe's verdict no longer overrides it.
     bool FLineChosenByUser = false;
     bool FCheckingLine = false;
+    gui::TKeyboardTurns FKeys;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
     // spell would otherwise be checked, deleted and launched under a mangled name.
     std::wstring FSaveDir;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controls/ShadowBitmap.h"
+#include "gui/Dpi.h"
 
 using namespace shadow;
 
@@ -82,6 +83,36 @@ TEST(ShadowTemplate, WithoutBlurTheBandHasAHardEdgeAtTheSquare) {
     EXPECT_EQ(tpl.At(119, 65), 0u);
     EXPECT_EQ(tpl.At(65, 118), MakePixel(0, 255, 255, 255));
     EXPECT_EQ(tpl.At(65, 119), 0u);
+}
+
+// At each display scale the band is the scaled margin wide, falls off softly to nothing at the
+// outer edge on every side and leaves the form's area alone.
+TEST(ShadowPicture, AtEachScaleTheBandIsTheScaledMarginFallingOffOnEverySide) {
+    const struct {
+        int dpi, margin;
+    } rows[] = {{96, 16}, {144, 24}, {192, 32}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.dpi);
+        const TShadowGeometry g = TShadowGeometry::ForDpi(r.dpi);
+        ASSERT_EQ(r.margin, g.Margin);
+        const TPixelBuffer tpl = MakeShadowTemplate(gui::ScaleDpi(2, r.dpi), RGB(0, 0, 0), g);
+        const int pw = 300 + 2 * r.margin, ph = 200 + 2 * r.margin;
+        TPixelBuffer buffer(pw, ph, kSentinel);
+        ComposeRectangleShadow(buffer.View(), tpl, g);
+        EXPECT_EQ(kSentinel, buffer.At(pw / 2, ph / 2));
+        const int mx = pw / 2, my = ph / 2;
+        const int edges[4][4] = {{mx, 0, 0, 1}, {mx, ph - 1, 0, -1}, {0, my, 1, 0}, {pw - 1, my, -1, 0}};
+        for (const auto& e : edges) {
+            EXPECT_EQ(0, AlphaOf(buffer.At(e[0], e[1]))) << "outer edge at " << e[0] << "," << e[1];
+            int previous = 0;
+            for (int step = 0; step < r.margin; ++step) {
+                const int a = AlphaOf(buffer.At(e[0] + e[2] * step, e[1] + e[3] * step));
+                ASSERT_GE(a, previous) << "towards the form at step " << step;
+                previous = a;
+            }
+            EXPECT_GT(previous, 0) << "shadow next to the form";
+        }
+    }
 }
 
 // Each size is drawn inside a larger buffer whose frame must stay untouched, so an edge that

@@ -1,6 +1,7 @@
 #include "gui/Canvas.h"
 #include "gui/Gdi.h"
 #include "gui/Graphics.h"
+#include "gui/PictureScale.h"
 #include "gui/PngImage.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,36 @@ TEST(PngImage, StretchCopyKeepsMarginsAndRoundsHalfToEven) {
     EXPECT_EQ(dest.AlphaRow(0)[7], 255) << "a source without alpha copies as opaque";
     StretchCopyRect(source, Rect(3, 0, 6, 1), dest, Rect(0, 0, 3, 1));
     EXPECT_EQ(dest.Row(0)[1 * 3], 0) << "source column 4 is outside the source: skipped";
+}
+
+// Four pixels to three: each target pixel covers 4/3 of a source pixel. The transparent green
+// one must not tint its neighbours; alpha is the covered mean.
+TEST(PngImage, ResampleAveragesTheCoveredAreaWeightedByAlpha) {
+    TPngImage source;
+    source.CreateBlank(4, 1);
+    const std::uint8_t pixels[4][4] = {{200, 0, 0, 255}, {100, 0, 0, 255}, {0, 255, 0, 0}, {40, 0, 0, 255}};
+    for (int x = 0; x < 4; ++x) {
+        for (int c = 0; c < 3; ++c) source.Row(0)[x * 3 + c] = pixels[x][c];
+        source.AlphaRow(0)[x] = pixels[x][3];
+    }
+    const TPngImage reduced = ResamplePng(source, 3, 1);
+    ASSERT_EQ(3, reduced.Width());
+    EXPECT_EQ(175, reduced.Row(0)[0]) << "(200 x 1 + 100 x 1/3) / (4/3)";
+    EXPECT_EQ(255, reduced.AlphaRow(0)[0]);
+    EXPECT_EQ(100, reduced.Row(0)[3]);
+    EXPECT_EQ(0, reduced.Row(0)[4]) << "no green from the transparent pixel";
+    EXPECT_EQ(128, reduced.AlphaRow(0)[1]) << "half covered by the opaque pixel";
+    EXPECT_EQ(40, reduced.Row(0)[6]);
+    EXPECT_EQ(191, reduced.AlphaRow(0)[2]) << "255 x 1 / (4/3)";
+
+    TPngImage rgb;
+    std::vector<std::uint8_t> file = WritePng(2, 2, kPngRgb, {0, 0, 0, 255, 255, 255, 10, 20, 30, 90, 100, 110});
+    rgb.LoadFromMemory(file.data(), file.size());
+    const TPngImage half = ResamplePng(rgb, 1, 1);
+    EXPECT_FALSE(half.HasAlpha()) << "an opaque picture stays without alpha";
+    EXPECT_EQ(89, half.Row(0)[0]);
+    EXPECT_EQ(94, half.Row(0)[1]);
+    EXPECT_EQ(99, half.Row(0)[2]);
 }
 
 TEST(PngImage, OpaqueBitmapKeepsTheColoursAndDropsAlpha) {

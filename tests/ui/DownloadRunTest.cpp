@@ -135,22 +135,33 @@ TEST_F(DownloadRun, ARunStartedAgainThatACheckStopsReturnsToTheStartPage) {
     }
 }
 
-TEST_F(DownloadRun, ACloseFromOutsideDuringTheTransferAsksLikeTheCloseButton) {
-    Tfrm_Main* window = form;
-    uitest::TNotice closing{dsProgress, 10, 100};
-    closing.Before = [window] { PostMessageW(window->Handle(), WM_CLOSE, 0, 0); };
-    services.Answers = {mdrRight};
-    services.Runs = {{{{dsStart}, closing, {dsProgress, 20, 100}}, 0}, {{}, 0}};
-    form->btnDownloadNowClick(nullptr);
-    ASSERT_EQ(2u, services.Seen.size());
-    EXPECT_TRUE(services.Seen[1].Cancel);
-    ASSERT_EQ(1u, Shown().size());
-    EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
-    EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
-    EXPECT_EQ(2u, services.Downloads.size());
-    EXPECT_FALSE(gui::Application.Terminated());
-    EXPECT_TRUE(IsWindowVisible(form->Handle()));
-    EXPECT_TRUE(form->btnInstall->Visible());
+// Escape is the keyboard's close request and Enter the start page's download picture.
+TEST_F(DownloadRun, ACloseFromOutsideOrEscapeDuringTheTransferAsksLikeTheCloseButton) {
+    for (bool byKeys : {false, true}) {
+        SCOPED_TRACE(byKeys ? "Enter, then Escape" : "the picture, then WM_CLOSE");
+        uitest::FreeMainWindow(form);
+        services = uitest::TScriptedServices();
+        form = uitest::MakeMainWindow(services);
+        Tfrm_Main* window = form;
+        uitest::TNotice closing{dsProgress, 10, 100};
+        closing.Before = [window, byKeys] {
+            if (byKeys) uitest::PressKeys(window->Handle(), {VK_ESCAPE});
+            else PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+        };
+        services.Answers = {mdrRight};
+        services.Runs = {{{{dsStart}, closing, {dsProgress, 20, 100}}, 0}, {{}, 0}};
+        if (byKeys) uitest::PressKeys(form->Handle(), {VK_RETURN});
+        else form->btnDownloadNowClick(nullptr);
+        ASSERT_EQ(2u, services.Seen.size());
+        EXPECT_TRUE(services.Seen[1].Cancel);
+        ASSERT_EQ(1u, Shown().size());
+        EXPECT_EQ(mdkOkCancel, Shown()[0].Kind);
+        EXPECT_EQ(kCloseQuestion, Shown()[0].Text);
+        EXPECT_EQ(2u, services.Downloads.size());
+        EXPECT_FALSE(gui::Application.Terminated());
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_TRUE(form->btnInstall->Visible());
+    }
 }
 
 // The package is checked after the transfer and again at the install click, each time held open
@@ -250,7 +261,7 @@ TEST_F(DownloadRun, TheProbeChecksTheFasterLineUnlessTheDownloadStartsFirst) {
         uitest::FreeMainWindow(form);
         services.ProbeUrls[0] = primary.Url(L"/pkg.exe");
         services.ProbeUrls[1] = secondary.Url(L"/pkg.exe");
-        const int probesBefore = services.ProbesEnded;
+        const int probesBefore = *services.ProbesEnded;
         form = uitest::MakeMainWindow(services);
         if (!pressFirst) {
             EXPECT_TRUE(uitest::PumpUntil([&] { return form->RdbLT->Checked(); })) << "the faster Unicom line";
@@ -261,7 +272,7 @@ TEST_F(DownloadRun, TheProbeChecksTheFasterLineUnlessTheDownloadStartsFirst) {
         form->btnDownloadNowClick(nullptr);
         ASSERT_EQ(1u, services.Downloads.size());
         EXPECT_EQ(PrimaryDownloadUrl(), services.Downloads[0].Url);
-        EXPECT_TRUE(uitest::PumpUntil([&] { return services.ProbesEnded > probesBefore; }, 1500))
+        EXPECT_TRUE(uitest::PumpUntil([&] { return *services.ProbesEnded > probesBefore; }, 1500))
             << "the probe should end with the press, not at its time limit";
     }
 }

@@ -13,7 +13,15 @@ TEST(FailPrompt, EachButtonReturnsItsChoice) {
     const struct {
         void (*click)(HWND);
         int32_t expected;
-    } cases[] = {{uitest::ClickReload, 2}, {uitest::ClickUseBrowser, 1}, {uitest::ClickClose, 0}};
+    } cases[] = {
+        {uitest::ClickReload, 2},
+        {uitest::ClickUseBrowser, 1},
+        {uitest::ClickClose, 0},
+        {[](HWND prompt) { uitest::PressKeys(prompt, {VK_RETURN}); }, 2},
+        {[](HWND prompt) { uitest::PressKeys(prompt, {VK_TAB, VK_RETURN}); }, 1},
+        {[](HWND prompt) { uitest::PressKeys(prompt, {VK_TAB, VK_TAB, VK_RETURN}); }, 2},
+        {[](HWND prompt) { uitest::PressKeys(prompt, {VK_ESCAPE}); }, 0},
+    };
     for (const auto& c : cases) {
         uitest::TPromptDriver driver(c.click);
         EXPECT_EQ(c.expected, ShowDownloadFailPrompt());

@@ -3,11 +3,13 @@
 #include "controls/XPEditEx.h"
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
+#include "gui/PictureScale.h"
 #include "sys/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -53,27 +55,65 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButto
     EXPECT_EQ(551, form->imgProcessOuter->Width());
 }
 
+std::vector<HWND> ShadowsOfThisProcess() {
+    std::vector<HWND> shadows;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TFormShadow", nullptr));) {
+        DWORD pid = 0;
+        if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId()) shadows.push_back(w);
+    }
+    return shadows;
+}
+
+// Made by a message the showing posts and shown by a timer after it, so waited for.
+void ExpectOneShadowAround(HWND form) {
+    std::vector<HWND> shadows;
+    const auto oneAround = [&] {
+        shadows = ShadowsOfThisProcess();
+        if (shadows.size() != 1 || !IsWindowVisible(shadows[0])) return false;
+        RECT shadow{}, frame{}, both{};
+        GetWindowRect(shadows[0], &shadow);
+        GetWindowRect(form, &frame);
+        UnionRect(&both, &shadow, &frame);
+        return EqualRect(&both, &shadow) != FALSE;
+    };
+    EXPECT_TRUE(uitest::PumpUntil(oneAround)) << shadows.size() << " shadows; one, shown around the form, expected";
+}
+
 TEST_F(MainWindow, OneShadowShowsAroundTheShownForm) {
     form->Hide();
     form->Show();  // a second showing must not make a second shadow
-    std::vector<HWND> shadows;
-    // Made by a message the showing posts, shown by a timer after it.
-    for (const ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end;) {
-        uitest::Pump();
-        shadows.clear();
-        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TFormShadow", nullptr));) {
-            DWORD pid = 0;
-            if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId()) shadows.push_back(w);
-        }
-        if (!shadows.empty() && IsWindowVisible(shadows[0])) break;
-    }
-    ASSERT_EQ(1u, shadows.size());
-    EXPECT_TRUE(IsWindowVisible(shadows[0]));
-    RECT shadow{}, frame{}, both{};
-    GetWindowRect(shadows[0], &shadow);
+    ExpectOneShadowAround(form->Handle());
+}
+
+// Moved to a 150 % monitor and back: the suggested place, the stored places and fonts at that
+// scale, the picture drawn for it, still one shadow; back at 96 DPI everything where it was.
+TEST_F(MainWindow, ADpiChangeTakesTheSuggestedPlaceAndLaysOutAtTheNewScale) {
+    RECT suggested{100, 50, 1030, 674};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT frame{};
     GetWindowRect(form->Handle(), &frame);
-    UnionRect(&both, &shadow, &frame);
-    EXPECT_TRUE(EqualRect(&both, &shadow)) << "the shadow lies around the form";
+    EXPECT_TRUE(EqualRect(&frame, &suggested));
+    EXPECT_EQ(930, form->ClientWidth());
+    EXPECT_EQ(624, form->ClientHeight());
+    EXPECT_EQ(362, form->imgTop->Height());
+    EXPECT_EQ(930, form->imgTop->Picture().Width());
+    EXPECT_EQ(299, form->btnDownloadNow->Left());
+    EXPECT_EQ(63, form->btnDownloadNow->Top());
+    EXPECT_EQ(323, form->btnDownloadNow->Picture().Width());
+    EXPECT_EQ(86, form->btnDownloadNow->Height());
+    EXPECT_EQ(-20, form->labDirInfo->Font().Height());
+    EXPECT_EQ(76, form->btnSmall->Left()) << "45 wide, right-aligned in the 121 wide corner group";
+    ExpectOneShadowAround(form->Handle());
+
+    RECT back{428, 161, 1048, 577};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(620, form->ClientWidth());
+    EXPECT_EQ(241, form->imgTop->Height());
+    EXPECT_EQ(199, form->btnDownloadNow->Left());
+    EXPECT_EQ(215, form->btnDownloadNow->Picture().Width());
+    EXPECT_EQ(-13, form->labDirInfo->Font().Height());
+    EXPECT_EQ(51, form->btnSmall->Left());
+    ExpectOneShadowAround(form->Handle());
 }
 
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
@@ -139,6 +179,63 @@ TEST_F(MainWindow, MirrorButtonsExcludeEachOther) {
     uitest::Pump();
     EXPECT_TRUE(form->RdbLT->Checked());
     EXPECT_FALSE(form->rdbDX->Checked());
+}
+
+// Tab passes the turn: start page picture -> the checked line -> picture; the arrows move the line
+// wherever the turn is; the mark shows only once the keyboard was used; Enter presses the
+// picture holding the turn.
+TEST_F(MainWindow, KeysPassTheTurnMoveTheLineAndPressThePictureThatHasIt) {
+    form->Repaint();
+    EXPECT_FALSE(form->btnDownloadNow->FocusMark());
+    uitest::PressKeys(form->Handle(), {VK_TAB});
+    EXPECT_EQ(form->rdbDX->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_RIGHT});
+    EXPECT_TRUE(form->RdbLT->Checked());
+    EXPECT_FALSE(form->rdbDX->Checked());
+    EXPECT_EQ(form->RdbLT->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_TAB});
+    EXPECT_TRUE(form->btnDownloadNow->FocusMark());
+    EXPECT_EQ(form->Handle(), GetFocus());
+    uitest::PressKeys(form->Handle(), {VK_LEFT});
+    EXPECT_TRUE(form->rdbDX->Checked());
+    EXPECT_TRUE(form->btnDownloadNow->FocusMark());
+
+    form->labCustomClick(nullptr);
+    uitest::PressKeys(form->Handle(), {VK_TAB, VK_TAB});
+    EXPECT_FALSE(form->btnDownloadNow->FocusMark());
+    EXPECT_TRUE(form->labBack->FocusMark());
+    uitest::PressKeys(form->Handle(), {VK_RETURN});
+    EXPECT_EQ(form->TS1, form->PC->ActivePage());
+}
+
+// 100 % and 200 % take the stored drawings as they are; 150 % reduces the x2 drawing (its text
+// at twice the type size), which a x1 enlargement would not match.
+TEST(Pictures, EachScaleTakesItsOwnDrawing) {
+    const gui::TPngImage x1 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW"), x2 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW_2X");
+    ASSERT_EQ(430, x2.Width());
+    const struct {
+        int dpi;
+        const gui::TPngImage* same;
+        int width, height;
+    } rows[] = {{96, &x1, 215, 57}, {192, &x2, 430, 114}, {144, nullptr, 323, 86}, {120, nullptr, 269, 71}};
+    for (const auto& r : rows) {
+        auto picture = gui::LoadPictureForDpi(L"BTN_DOWNLOAD_NOW", r.dpi);
+        auto* png = dynamic_cast<gui::TPngImage*>(picture.get());
+        ASSERT_NE(nullptr, png) << r.dpi;
+        EXPECT_EQ(r.width, png->Width()) << r.dpi;
+        EXPECT_EQ(r.height, png->Height()) << r.dpi;
+        EXPECT_EQ(L"BTN_DOWNLOAD_NOW", png->SourceName());
+        if (r.same) {
+            for (int y = 0; y < png->Height(); y += 7) {
+                ASSERT_EQ(0, memcmp(r.same->Row(y), png->Row(y), png->Width() * 3)) << r.dpi << " row " << y;
+            }
+        }
+    }
+    const gui::TPngImage fromX2 = gui::ResamplePng(x2, 323, 86), fromX1 = gui::ResamplePng(x1, 323, 86);
+    const auto at144 = gui::LoadPictureForDpi(L"BTN_DOWNLOAD_NOW", 144);
+    const auto& scaled = dynamic_cast<const gui::TPngImage&>(*at144);
+    EXPECT_EQ(0, memcmp(fromX2.Row(43), scaled.Row(43), 323 * 3));
+    EXPECT_NE(0, memcmp(fromX1.Row(43), scaled.Row(43), 323 * 3));
 }
 
 }  // namespace

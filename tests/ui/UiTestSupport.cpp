@@ -53,7 +53,7 @@ TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE f
 TLineProbeResult TScriptedServices::ProbeLines(const TProbeStop& stop) {
     TLineProbeResult result;
     if (!ProbeUrls[0].empty()) result = ::ProbeLines(ProbeUrls[0], ProbeUrls[1], kProbeBudgetMs, stop);
-    ++ProbesEnded;
+    ++*ProbesEnded;
     return result;
 }
 
@@ -166,6 +166,15 @@ void ClickAt(HWND top, int x, int y, bool right) { SendButton(top, x, y, right, 
 void PressAt(HWND top, int x, int y, bool right) {
     SendButton(top, x, y, right, false);
     ReleaseCapture();
+}
+
+void PressKeys(HWND top, std::initializer_list<WORD> keys) {
+    for (WORD key : keys) {
+        HWND focus = GetFocus();
+        HWND target = focus && (focus == top || IsChild(top, focus)) ? focus : top;
+        SendMessageW(target, WM_KEYDOWN, key, 1);
+        SendMessageW(target, WM_KEYUP, key, 0xC0000001);
+    }
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {

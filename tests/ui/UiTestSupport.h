@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,7 +83,7 @@ public:
     };
     std::vector<TCheckCall> CheckCalls;
     std::wstring ProbeUrls[2];  // primary, secondary
-    std::atomic<int> ProbesEnded{0};
+    std::shared_ptr<std::atomic<int>> ProbesEnded = std::make_shared<std::atomic<int>>(0);  // by the worker
     HANDLE CheckGate = nullptr;   // set: each check waits for it first
     bool CheckThrows = false;
     struct TStartCall {
@@ -112,6 +114,10 @@ HWND WindowAt(HWND top, POINT& point);
 void ClickAt(HWND top, int x, int y, bool right = false);
 // A press alone (no release), which starts a drag on a banner.
 void PressAt(HWND top, int x, int y, bool right = false);
+
+// Presses and releases each key on the window that has the thread's focus (top when none of its
+// windows has it), as the keyboard would deliver them.
+void PressKeys(HWND top, std::initializer_list<WORD> keys);
 
 // Writes bytes to path; false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -1,0 +1,110 @@
+#include "gui/PictureScale.h"
+
+#include "gui/Dpi.h"
+#include "gui/WindowDataPictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace gui {
+
+namespace {
+
+struct Tap {
+    int Index;
+    float Weight;
+};
+
+// For each target pixel along one axis, the source pixels it covers and their shares (summing to 1).
+std::vector<std::vector<Tap>> Coverage(int from, int to) {
+    std::vector<std::vector<Tap>> taps(static_cast<size_t>(to));
+    const double step = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double a = i * step, b = (i + 1) * step;
+        for (int s = static_cast<int>(std::floor(a)); s < std::min<int>(from, static_cast<int>(std::ceil(b))); ++s) {
+            const double share = std::min(b, s + 1.0) - std::max(a, static_cast<double>(s));
+            if (share > 0) taps[static_cast<size_t>(i)].push_back({s, static_cast<float>(share / step)});
+        }
+    }
+    return taps;
+}
+
+std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::min(255.0f, std::max(0.0f, v + 0.5f))); }
+
+}  // namespace
+
+TPngImage ResamplePng(const TPngImage& source, int width, int height) {
+    TPngImage target;
+    target.CreateBlank(width, height, source.HasAlpha());
+    const int sw = source.Width(), sh = source.Height();
+    if (source.Empty() || width <= 0 || height <= 0) return target;
+    const auto across = Coverage(sw, width), down = Coverage(sh, height);
+    // Premultiplied, so that a transparent pixel's colour does not bleed into its neighbours.
+    std::vector<float> rows(static_cast<size_t>(width) * sh * 4, 0.0f);
+    for (int y = 0; y < sh; ++y) {
+        const std::uint8_t* src = source.Row(y);
+        const std::uint8_t* alpha = source.AlphaRow(y);
+        float* out = rows.data() + static_cast<size_t>(y) * width * 4;
+        for (int x = 0; x < width; ++x, out += 4) {
+            for (const Tap& t : across[static_cast<size_t>(x)]) {
+                const float a = (alpha ? alpha[t.Index] : 255) * t.Weight;
+                for (int c = 0; c < 3; ++c) out[c] += src[t.Index * 3 + c] * a;
+                out[3] += a;
+            }
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* dst = target.Row(y);
+        std::uint8_t* dstAlpha = target.AlphaRow(y);
+        for (int x = 0; x < width; ++x) {
+            float sum[4] = {0, 0, 0, 0};
+            for (const Tap& t : down[static_cast<size_t>(y)]) {
+                const float* in = rows.data() + (static_cast<size_t>(t.Index) * width + x) * 4;
+                for (int c = 0; c < 4; ++c) sum[c] += in[c] * t.Weight;
+            }
+            for (int c = 0; c < 3; ++c) dst[x * 3 + c] = sum[3] > 0 ? ToByte(sum[c] / sum[3]) : 0;
+            if (dstAlpha) dstAlpha[x] = ToByte(sum[3]);
+        }
+    }
+    return target;
+}
+
+std::unique_ptr<TGraphic> LoadPictureForDpi(const std::wstring& name, int dpi, HMODULE module) {
+    std::unique_ptr<TGraphic> picture;
+    if (dpi != kDesignDpi) picture = LoadPictureResource(name + L"_2X", module);
+    const int drawnAt = picture ? 2 * kDesignDpi : kDesignDpi;
+    if (!picture) picture = LoadPictureResource(name, module);
+    if (!picture) return nullptr;
+    auto* png = dynamic_cast<TPngImage*>(picture.get());
+    if (png && dpi != drawnAt) {
+        const int width = ScaleDpi(png->Width(), dpi, drawnAt), height = ScaleDpi(png->Height(), dpi, drawnAt);
+        picture = std::make_unique<TPngImage>(ResamplePng(*png, width, height));
+    }
+    picture->SetSourceName(name);
+    return picture;
+}
+
+void RescalePicture(TPicture& picture, int dpi) {
+    TGraphic* old = picture.Graphic();
+    if (!old || old->SourceName().empty()) return;
+    std::unique_ptr<TGraphic> redrawn = LoadPictureForDpi(old->SourceName(), dpi);
+    if (!redrawn) return;
+    // A picture held as a bitmap for its colour key stays one.
+    auto* png = dynamic_cast<TPngImage*>(redrawn.get());
+    if (png && dynamic_cast<TBitmap*>(old)) {
+        auto bitmap = std::make_unique<TBitmap>(png->ToBitmap());
+        bitmap->SetSourceName(old->SourceName());
+        redrawn = std::move(bitmap);
+    }
+    redrawn->SetTransparent(old->Transparent());
+    picture.SetGraphic(std::move(redrawn));
+}
+
+void RescalePng(TPngImage& image, int dpi) {
+    if (image.SourceName().empty()) return;
+    std::unique_ptr<TGraphic> redrawn = LoadPictureForDpi(image.SourceName(), dpi);
+    if (auto* png = dynamic_cast<TPngImage*>(redrawn.get())) image.Assign(*png);
+}
+
+}  // namespace gui
