@@ -3,20 +3,19 @@
 #include <system_error>
 
 TLineProbeRun::TLineProbeRun(IMainWindowServices& services, HWND window, UINT message)
-    : FStop(std::make_shared<std::atomic<bool>>(false)), FResult(std::make_shared<TLineProbeResult>()),
-      FDone(std::make_shared<std::atomic<bool>>(false)) {
+    : FStop(std::make_shared<std::atomic<bool>>(false)) {
     try {
-        FWorker = std::thread([&services, window, message, stop = FStop, result = FResult, done = FDone] {
+        FWorker = std::thread([this, &services, window, message] {
             try {
-                *result = services.ProbeLines(stop);
+                FResult = services.ProbeLines(FStop);
             } catch (...) {
-                *result = TLineProbeResult();  // a probe that cannot run leaves the line as it is
+                FResult = TLineProbeResult();  // a probe that cannot run leaves the line as it is
             }
-            *done = true;
+            FDone = true;
             PostMessageW(window, message, 0, 0);
         });
     } catch (const std::system_error&) {
-        *FDone = true;
+        FDone = true;
         PostMessageW(window, message, 0, 0);
     }
 }
@@ -26,4 +25,4 @@ TLineProbeRun::~TLineProbeRun() {
     if (FWorker.joinable()) FWorker.join();
 }
 
-TLineProbeResult TLineProbeRun::Result() const { return *FDone ? *FResult : TLineProbeResult(); }
+TLineProbeResult TLineProbeRun::Result() const { return FDone ? FResult : TLineProbeResult(); }

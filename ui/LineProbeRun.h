@@ -23,8 +23,8 @@ public:
     TLineProbeResult Result() const;
 
 private:
-    TProbeStop FStop;
-    std::shared_ptr<TLineProbeResult> FResult;
-    std::shared_ptr<std::atomic<bool>> FDone;
-    std::thread FWorker;
+    TProbeStop FStop;  // shared with the line threads, which may outlive the run
+    TLineProbeResult FResult;
+    std::atomic<bool> FDone{false};
+    std::thread FWorker;  // joined before the fields it writes go
 };
