@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Days since 1899-12-30 with the time of day as fraction; 0 stands for "no date".
 using TDateTime = double;
@@ -93,6 +94,21 @@ struct THttpDownloadInfo {
 // Cancel comes in as false; true stops the run when answered to dsStart or a running dsProgress.
 using TDownloadProgressEvent = std::function<void(const THttpDownloadInfo& info, bool& cancel)>;
 
+// Where a download may come from: the lines serving the same package, the checked one first.
+struct TDownloadSources {
+    std::vector<std::wstring> Urls;
+    bool OthersOnlyOnFailure = false;  // the user chose the first line: the others stand by
+    bool LengthAloneResumes = true;    // false: a part with no validator is not continued
+    int32_t ConnectionsPerLine = 4;
+};
+
+// What one line carried in a finished run.
+struct TLineReport {
+    std::wstring Host;
+    int64_t Bytes = 0;
+    int32_t Connections = 0;
+};
+
 // Called once per resumable run after the HEAD probe; every reference argument may be changed.
 using TBeforeDownloadEvent = std::function<void(IHttpClient* client, std::wstring& objectName,
                                                 std::wstring& savePath, int32_t& tag,
@@ -138,6 +154,10 @@ struct IHttpClient : public IUnknown {
     virtual int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
                                  const TDownloadProgressEvent& onProgress, int32_t tag,
                                  IHttpHeaders* headers) = 0;
+    // DownloadFile over several lines and connections; report (optional) gets each line's share.
+    virtual int32_t DownloadFromLines(const TDownloadSources& sources, const std::wstring& savePath,
+                                      const TDownloadProgressEvent& onProgress, int32_t tag, IHttpHeaders* headers,
+                                      std::vector<TLineReport>* report) = 0;
     virtual bool DeleteDownloadFiles(const std::wstring& savePath) = 0;
     virtual std::wstring GetSideFileName(const std::wstring& fileName) = 0;
     virtual std::wstring GetTempName(const std::wstring& fileName) = 0;

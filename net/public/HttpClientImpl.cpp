@@ -297,13 +297,13 @@ TInternetHandle THttpClient::_OpenRequest(const TInternetConnection& connection,
     return request;
 }
 
-bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, int64_t offset,
+bool THttpClient::_AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, const std::wstring& range,
                                      const std::wstring& ifRange) {
     if (!AddHeader(request, kUserAgentHeader)) return false;
     if (!AddHeader(request, kContentTypeHeader)) return false;
-    if (resume && offset > 0) {
+    if (!range.empty()) {
         if (!AddHeader(request, L"Accept-Ranges:bytes")) return false;
-        if (!AddHeader(request, L"Range:bytes=" + std::to_wstring(offset) + L"-")) return false;
+        if (!AddHeader(request, L"Range:" + range)) return false;
         if (!ifRange.empty() && !AddHeader(request, L"If-Range:" + ifRange)) return false;
     }
     if (!headers) return true;
@@ -425,7 +425,7 @@ bool THttpClient::PerformRequest(const std::wstring& verb, const std::wstring& u
     if (!_CreateInternetConnect(EncodeURL(url), connection, errorText)) return false;
     TInternetHandle request;
     bool ok = [&] {
-        const auto addHeaders = [&](HINTERNET opened) { return _AddRequestHeaders(opened, headers, false, 0); };
+        const auto addHeaders = [&](HINTERNET opened) { return _AddRequestHeaders(opened, headers); };
         switch (_SendFollowingRedirects(connection, request, verb, addHeaders, FRetryCount, body)) {
             case TSendOutcome::NotPrepared:
                 errorText = L"组织请求头失败！";

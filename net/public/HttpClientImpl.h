@@ -92,6 +92,9 @@ public:
     int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
                          const TDownloadProgressEvent& onProgress, int32_t tag,
                          IHttpHeaders* headers) override;
+    int32_t DownloadFromLines(const TDownloadSources& sources, const std::wstring& savePath,
+                              const TDownloadProgressEvent& onProgress, int32_t tag, IHttpHeaders* headers,
+                              std::vector<TLineReport>* report) override;
     bool DeleteDownloadFiles(const std::wstring& savePath) override;
     std::wstring GetSideFileName(const std::wstring& fileName) override;
     std::wstring GetTempName(const std::wstring& fileName) override;
@@ -119,8 +122,9 @@ public:
                                 std::wstring& errorText);
     // The request for the connection's object name, with the client's open flags and time-outs.
     TInternetHandle _OpenRequest(const TInternetConnection& connection, const std::wstring& verb) const;
-    // ifRange: the validator of a resumed request, so that a changed file comes whole; "" for none.
-    bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, bool resume, int64_t offset,
+    // range: "bytes=..." of a ranged request, "" for none; ifRange: its validator, so that a
+    // changed file comes whole, "" for none.
+    bool _AddRequestHeaders(HINTERNET request, IHttpHeaders* headers, const std::wstring& range = std::wstring(),
                             const std::wstring& ifRange = std::wstring());
     bool _SendRequest(HINTERNET request, int32_t attempts, IStream* body);
     // Opens, prepares and sends verb on the connection. Over HTTPS a redirect to another https

@@ -1,5 +1,6 @@
-// DownloadFile: one URL into a file through a temporary file and a side file that remembers
-// what the server announced, so that an interrupted transfer continues where it stopped.
+// One URL into a file over one connection on the caller's thread, through a temporary file and a
+// side file that remembers what the server announced: the run of a client that is not resumable
+// or whose before-download hook may steer the request.
 #include <cmath>
 #include <new>
 #include <vector>
@@ -261,7 +262,9 @@ bool TDownloadRun::SendGet() {
     // The date the side file matched: a mirror whose file changed since answers 200 with all of it.
     const std::wstring ifRange = FRemote.LastModified != 0 ? FormatHttpDate(FRemote.LastModified) : std::wstring();
     const auto addHeaders = [&](HINTERNET request) {
-        return FClient._AddRequestHeaders(request, FHeaders, FResume, FOffset, ifRange);
+        const bool ranged = FResume && FOffset > 0;
+        return FClient._AddRequestHeaders(request, FHeaders, ranged ? L"bytes=" + std::to_wstring(FOffset) + L"-" : L"",
+                                          ifRange);
     };
     FClient.SetLastErrorText(std::wstring());
     const TSendOutcome sent =
@@ -491,7 +494,7 @@ void TDownloadRun::MoveIntoPlace() {
 
 }  // namespace
 
-int32_t THttpClient::DownloadFile(const std::wstring& url, const std::wstring& savePath,
-                                  const TDownloadProgressEvent& onProgress, int32_t tag, IHttpHeaders* headers) {
-    return TDownloadRun(*this, url, savePath, onProgress, tag, headers).Execute();
+int32_t DownloadOneStream(THttpClient& client, const std::wstring& url, const std::wstring& savePath,
+                          const TDownloadProgressEvent& onProgress, int32_t tag, IHttpHeaders* headers) {
+    return TDownloadRun(client, url, savePath, onProgress, tag, headers).Execute();
 }

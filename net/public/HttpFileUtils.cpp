@@ -69,7 +69,8 @@ bool ParseContentRange(const std::string& text, TContentRange& range) {
         dash > slash)
         return false;
     range.First = ParseDecimal(value.substr(6, dash - 6));
-    const int64_t last = ParseDecimal(value.substr(dash + 1, slash - dash - 1));
+    range.Last = ParseDecimal(value.substr(dash + 1, slash - dash - 1));
+    const int64_t last = range.Last;
     const std::string complete = value.substr(slash + 1);
     range.Complete = complete == "*" ? -1 : ParseDecimal(complete);
     if (range.First < 0 || last < range.First) return false;

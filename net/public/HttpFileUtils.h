@@ -35,6 +35,7 @@ std::wstring QueryInfoText(HINTERNET request, DWORD query);
 // "bytes <first>-<last>/<complete>" of a 206 answer.
 struct TContentRange {
     int64_t First = -1;
+    int64_t Last = -1;
     int64_t Complete = -1;  // -1 for "*"
 };
 // False when the header is missing or is not a satisfied byte range.

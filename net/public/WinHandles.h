@@ -52,6 +52,13 @@ struct TRegKeyTraits {
     static void Close(Handle h) { RegCloseKey(h); }
 };
 
+struct TEventHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
+using TEventHandle = TScopedHandle<TEventHandleTraits>;
 using TInternetHandle = TScopedHandle<TInternetHandleTraits>;
 using TFileHandle = TScopedHandle<TFileHandleTraits>;
 using TRegKey = TScopedHandle<TRegKeyTraits>;

@@ -6,6 +6,7 @@ std::string TDownloadRecorder::States() const {
     static const char letters[] = {'S', 'P', 'N', 'F', 'E'};
     std::string out;
     for (const THttpDownloadInfo& info : Seen) {
+        if (info.State == dsProgress && !out.empty() && out.back() == 'P') continue;
         if (!out.empty()) out += ' ';
         out += letters[info.State];
     }

@@ -23,7 +23,8 @@ struct TDownloadRecorder {
             if (CancelWhen && CancelWhen(info)) cancel = true;
         };
     }
-    // "S P P F" style: one letter per notification (Start, Progress, fiNish, Fail, Error).
+    // "S P F N" style: one letter per notification (Start, Progress, fiNish, Fail, Error); a run of
+    // progress notifications is one P, since how many come depends on the clock.
     std::string States() const;
     const THttpDownloadInfo* First(TDownloadState state) const;
 };

@@ -22,18 +22,19 @@ TEST_F(ScriptedDownload, SuccessNotifiesInOrderMovesIntoPlaceAndStampsTheServerT
     server_.Add(File(body), IsHead());
     server_.Add(File(body), IsGet());
     TDownloadRecorder recorder;
-    ASSERT_EQ(Run(recorder, L"/pkg.bin", 7), 0);
-    EXPECT_EQ(recorder.States(), "S P P N");
+    ASSERT_EQ(Run(recorder, L"/pkg.bin", 7), 0) << client_->GetLastError();
+    EXPECT_EQ(recorder.States(), "S P N");
     for (const THttpDownloadInfo& info : recorder.Seen) {
         EXPECT_EQ(info.Version, 1);
         EXPECT_EQ(info.Tag, 7);
     }
     EXPECT_EQ(recorder.Seen[0].Total, 0);
     EXPECT_EQ(recorder.Seen[0].ResultCode, -1);
-    EXPECT_EQ(recorder.Seen[2].Downloaded, 1000);
-    EXPECT_EQ(recorder.Seen[3].Downloaded, 1000);
-    EXPECT_EQ(recorder.Seen[3].Total, 1000);
-    EXPECT_EQ(recorder.Seen[3].ResultCode, 0);
+    const THttpDownloadInfo& finish = recorder.Seen.back();
+    EXPECT_EQ(recorder.Seen[recorder.Seen.size() - 2].Downloaded, 1000);
+    EXPECT_EQ(finish.Downloaded, 1000);
+    EXPECT_EQ(finish.Total, 1000);
+    EXPECT_EQ(finish.ResultCode, 0);
     EXPECT_EQ(ReadFileBytes(save_), body);
     EXPECT_FALSE(Exists(Temp()));
     EXPECT_FALSE(Exists(Side()));
@@ -66,7 +67,7 @@ TEST_F(ScriptedDownload, BodyCutShortKeepsThePartAndTheNextRunResumesIt) {
     server_.Add(cut, IsGet());
     TDownloadRecorder first;
     EXPECT_EQ(Run(first), -1);
-    EXPECT_EQ(first.States(), "S P P F N");
+    EXPECT_EQ(first.States(), "S P F N");
     ASSERT_NE(first.First(dsFail), nullptr);
     EXPECT_EQ(first.First(dsFail)->Msg, L"下载文件与服务器上记录的大小不一致，请重试!");
     EXPECT_EQ(client_->GetLastError(), first.First(dsFail)->Msg);
@@ -170,8 +171,11 @@ TEST_F(ScriptedDownload, RangeAnsweredWithWholeFileRestartsFromZero) {
     ASSERT_NE(range + 1, names.end());
     EXPECT_EQ(range[1], "if-range");
     EXPECT_EQ(server_.Requests().back().Header("If-Range"), kServerDate);
-    ASSERT_NE(recorder.First(dsProgress), nullptr);
-    EXPECT_EQ(recorder.First(dsProgress)->Downloaded, 0);
+    int64_t shown = 0;
+    for (const THttpDownloadInfo& info : recorder.Seen) {
+        EXPECT_GE(info.Downloaded, shown) << "the replaced part is never counted, so the figure never goes back";
+        shown = info.Downloaded;
+    }
     EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
 }
 
@@ -241,7 +245,7 @@ TEST_F(ScriptedDownload, StallPastTheTimeoutFailsTheRun) {
     midBody.stallAtByte = 200;
     midBody.stallMidBodyMs = 5000;
     struct Case { testsrv::ScriptedResponse get; const char* states; const wchar_t* prefix; };
-    for (const Case& c : {Case{beforeAnswer, "S F N", L"[120"}, Case{midBody, "S P F N", L"从网络读取文件失败"}}) {
+    for (const Case& c : {Case{beforeAnswer, "S P F N", L"[120"}, Case{midBody, "S P F N", L"从网络读取文件失败"}}) {
         server_.Add(File(body), IsHead());
         server_.Add(c.get, IsGet());
         TDownloadRecorder recorder;
@@ -270,15 +274,19 @@ TEST_F(ScriptedDownload, MeasuringWindowGivesRateAndRemainingTime) {
         server_.Add(slow, IsGet());
         TDownloadRecorder recorder;
         ASSERT_EQ(Run(recorder), 0) << announced;
-        ASSERT_EQ(recorder.States(), "S P P P N") << announced;
-        const THttpDownloadInfo& periodic = recorder.Seen[2];
+        ASSERT_EQ(recorder.States(), "S P N") << announced;
+        const auto measured = std::find_if(recorder.Seen.begin(), recorder.Seen.end(),
+                                           [](const THttpDownloadInfo& i) { return i.Speed > 0; });
+        ASSERT_NE(measured, recorder.Seen.end()) << announced;
+        const THttpDownloadInfo& periodic = *measured;
         EXPECT_EQ(periodic.Downloaded, 1000);
         EXPECT_GE(periodic.Speed, 256) << "the 1000 bytes over the 1.3 s pause, on a machine up to 3 times slower";
         EXPECT_LE(periodic.Speed, 1000) << "at most the 1000 bytes in a window of at least a second";
         EXPECT_EQ(periodic.RemainingMs, announced ? 0 : -1);
         EXPECT_EQ(periodic.RemainingText, announced ? "00:00:00" : "--:--:--");
-        EXPECT_EQ(recorder.Seen[3].Speed, periodic.Speed) << "the end of data repeats the last figures";
-        EXPECT_EQ(recorder.Seen[4].Speed, 0);
+        EXPECT_EQ(recorder.Seen[recorder.Seen.size() - 2].Speed, periodic.Speed)
+            << "the end of data repeats the last figures";
+        EXPECT_EQ(recorder.Seen.back().Speed, 0);
         DeleteFileW(save_.c_str());
     }
 }
@@ -357,7 +365,7 @@ TEST_F(ScriptedDownload, FinalNameThatCannotBeReplacedFailsAndKeepsTheData) {
         server_.Add(File(body), IsGet());
         TDownloadRecorder recorder;
         EXPECT_EQ(Run(recorder), -1) << folder;
-        EXPECT_EQ(recorder.States(), "S P P F N");
+        EXPECT_EQ(recorder.States(), "S P F N");
         ASSERT_NE(recorder.First(dsFail), nullptr);
         EXPECT_EQ(recorder.First(dsFail)->Msg.rfind(L"删除[" + save_ + L"]文件失败:", 0), 0u);
         EXPECT_EQ(recorder.Seen.back().ResultCode, -1);

@@ -1,0 +1,29 @@
+#pragma once
+// Whether another line serves the same package as the reference line: the same length and the
+// same validator, or, where mirrors synced without dates disagree on validators, the same first
+// bytes. The package check stays the final judge.
+#include <memory>
+#include <string>
+
+#include "net/public/TransferRun.h"
+
+enum class TJoinVerdict { Pending, Same, Different };
+
+// Two strong ETags, compared without the quotes a side file may have dropped.
+bool SameETag(const std::wstring& a, const std::wstring& b);
+
+// The first `count` bytes of url through client: a GET of bytes=0-(count-1) answered by a 206 of
+// exactly that many bytes; at most count bytes are read whatever the mirror sends. False on
+// anything else or a stop.
+bool FetchStart(THttpClient& client, const std::wstring& url, int64_t count, const sys::TStopToken& stop,
+                std::string& bytes);
+
+class TLineJoin {
+public:
+    TLineJoin(const std::shared_ptr<TRunShared>& run, int reference, int line);
+    TJoinVerdict Verdict() const;
+
+private:
+    TJoinVerdict FVerdict = TJoinVerdict::Pending;
+    std::unique_ptr<sys::TTask<bool>> FCompare;
+};
