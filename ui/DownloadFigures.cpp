@@ -32,6 +32,17 @@ std::wstring ProgressCaption(int64_t pos, int64_t total) {
     return L"正在下载(" + figure + L")";
 }
 
+std::wstring LineReportText(const std::vector<TLineReport>& lines, bool telecomFirst) {
+    std::wstring text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Connections == 0) continue;
+        if (!text.empty()) text += L"，";
+        text += ((i == 0) == telecomFirst ? L"电信 " : L"联通 ") + AmountText(lines[i].Bytes) + L"（" +
+                std::to_wstring(lines[i].Connections) + L"个连接）";
+    }
+    return text;
+}
+
 std::wstring SpeedCaption(const std::string& speedText, const std::string& remainingText, bool totalKnown) {
     const std::wstring remaining = totalKnown ? sys::FromGbk(remainingText) : L"--:--:--";
     return sys::FromGbk(speedText) + L"  剩余 " + remaining;

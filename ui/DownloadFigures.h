@@ -3,6 +3,9 @@
 // notification. A total of 0 or less means the mirror announced no length (yet).
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "net/HttpClientIntf.h"
 
 // Rounded percentage of pos in total (total > 0), bounded to 0..100.
 int DownloadPercent(int64_t pos, int64_t total);
@@ -13,6 +16,11 @@ int ProgressBarWidthFor(int64_t pos, int64_t total, int trackWidth);
 
 // "正在下载(37%)"; while no total is known the amount received instead: "正在下载(12.50MB)".
 std::wstring ProgressCaption(int64_t pos, int64_t total);
+
+// What each line carried, for the log: "电信 12.00MB（4个连接），联通 11.00MB（4个连接）"; the lines in
+// the order the download was given them, the first Telecom when telecomFirst. Lines that opened no
+// connection are left out.
+std::wstring LineReportText(const std::vector<TLineReport>& lines, bool telecomFirst);
 
 // "1.50MB/s  剩余 00:01:01" from the notification's GBK texts; the time left reads "--:--:--"
 // while no total is known.

@@ -24,12 +24,12 @@ public:
         return ShowMsgDlg(kind, text, std::wstring(), false, std::wstring());
     }
 
-    int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
-                         const TDownloadProgressEvent& onProgress) override {
+    int32_t DownloadFile(const TDownloadSources& sources, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) override {
         // The trusted roots open while the transfer runs, so that the check after it does not
         // pay for their first opening (under Wine an import of the host's roots, 0.1 to 0.3 s).
         if (ChecksPackages() && !FRootsOpener.joinable()) FRootsOpener = std::thread(PreparePackageCheck);
-        return GetHttpClient()->DownloadFile(url, savePath, onProgress, 0, nullptr);
+        return GetHttpClient()->DownloadFromLines(sources, savePath, onProgress, 0, nullptr, &report);
     }
 
     bool ChecksPackages() override { return !RequiredPublisher().empty(); }

@@ -16,9 +16,10 @@ public:
     virtual bool IsOnline() = 0;
     // Shows the text with the message dialog's kind and returns the dialog's answer.
     virtual int ShowMessage(TMsgDlgKind kind, const std::wstring& text) = 0;
-    // Downloads url into savePath: -1 failed, 0 done, 1 cancelled through onProgress.
-    virtual int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
-                                 const TDownloadProgressEvent& onProgress) = 0;
+    // Downloads the package from its lines into savePath: -1 failed, 0 done, 1 cancelled through
+    // onProgress; report gets what each line carried.
+    virtual int32_t DownloadFile(const TDownloadSources& sources, const std::wstring& savePath,
+                                 const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) = 0;
     // Whether this build checks the package before starting it (false: started as downloaded).
     virtual bool ChecksPackages() = 0;
     // Checks the package through file, held open by the caller, against the pinned publisher.

@@ -9,6 +9,9 @@
 #ifndef TALLYVO_FALLBACK_URL
 #error TALLYVO_FALLBACK_URL must name the browser's address as a wide string literal, L"" for the primary mirror's
 #endif
+#ifndef TALLYVO_CONNECTIONS_PER_LINE
+#error TALLYVO_CONNECTIONS_PER_LINE must give the connections per line as a number
+#endif
 #ifndef TALLYVO_MIRROR_SCHEME
 #error TALLYVO_MIRROR_SCHEME must name the scheme of the mirrors as a wide string literal, L"http" or L"https"
 #endif
@@ -32,6 +35,8 @@ const std::wstring& SecondaryDownloadUrl() {
     static const std::wstring url = PackageUrlOn(TALLYVO_SECONDARY_HOST);
     return url;
 }
+
+int ConnectionsPerLine() { return TALLYVO_CONNECTIONS_PER_LINE; }
 
 const std::wstring& FallbackDownloadUrl() {
     static const std::wstring url = *TALLYVO_FALLBACK_URL ? std::wstring(TALLYVO_FALLBACK_URL) : PrimaryDownloadUrl();

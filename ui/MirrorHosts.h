@@ -10,6 +10,8 @@ extern const wchar_t kPackageFileName[];
 // Scheme + "://" + host + "/uploads/" + package name, for the Telecom line and the Unicom line.
 const std::wstring& PrimaryDownloadUrl();
 const std::wstring& SecondaryDownloadUrl();
+// How many connections a download opens per line, compiled in like the hosts.
+int ConnectionsPerLine();
 // What the failure prompt opens in the browser: the vendor's page when the build names one (an
 // HTTPS download page, say), the primary mirror's address otherwise.
 const std::wstring& FallbackDownloadUrl();

@@ -94,6 +94,8 @@ private:
     void LineProbeDone();
     void CheckLine(bool secondary);
     void SwitchToTheOtherLine();
+    void _AfterRejection();
+    TDownloadSources _SourcesFor(const std::wstring& checked) const;
 
     void StartDownload();
     TRunEnd _RunDownloadOnce();
@@ -120,6 +122,8 @@ private:
     std::unique_ptr<TLineProbeRun> FLineProbe;
     // The user pressed or changed a line button: the probe's verdict no longer overrides it.
     bool FLineChosenByUser = false;
+    bool FOneLineAfterRejection = false;
+    std::vector<TLineReport> FLineReport;
     bool FCheckingLine = false;
     gui::TKeyboardTurns FKeys;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot

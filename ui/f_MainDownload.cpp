@@ -57,8 +57,11 @@ Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
     if (!_CheckAndPrepare(url)) return TRunEnd::StoppedByCheck;
     PC->SetActivePage(TS3);
     labSpeed->SetCaption(std::wstring());
+    FLineReport.clear();
     const int32_t result = FServices.DownloadFile(
-        url, FSaveFile, [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); });
+        _SourcesFor(url), FSaveFile,
+        [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); }, FLineReport);
+    if (result == 0) LogRunLine(L"下载完成：", LineReportText(FLineReport, rdbDX->Checked()));
     switch (result) {
         case -1:
             return _ActOnFailure();
@@ -69,6 +72,18 @@ Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
         default:
             return TRunEnd::Ended;
     }
+}
+
+// The checked line first and the other beside it, or standing by when the user picked the line;
+// after a package of both lines failed the check, the next one comes from one line alone.
+TDownloadSources Tfrm_Main::_SourcesFor(const std::wstring& checked) const {
+    TDownloadSources sources;
+    sources.Urls = {checked};
+    if (!FOneLineAfterRejection) sources.Urls.push_back(checked == PrimaryDownloadUrl() ? SecondaryDownloadUrl() : PrimaryDownloadUrl());
+    sources.OthersOnlyOnFailure = FLineChosenByUser;
+    sources.LengthAloneResumes = FServices.ChecksPackages();
+    sources.ConnectionsPerLine = ConnectionsPerLine();
+    return sources;
 }
 
 bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
@@ -158,12 +173,25 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure(bool rejected) {
             EndProcess();
             return TRunEnd::Ended;
         case 2:
-            if (rejected) SwitchToTheOtherLine();
+            if (rejected) _AfterRejection();
             ResetDownloadState();
             return TRunEnd::RunAgain;
         default:
             return TRunEnd::Ended;
     }
+}
+
+// A package built from both lines is fetched again whole from the checked line first; a package
+// of one line, as always, from the other line.
+void Tfrm_Main::_AfterRejection() {
+    const bool bothLines = std::count_if(FLineReport.begin(), FLineReport.end(),
+                                         [](const TLineReport& line) { return line.Bytes > 0; }) > 1;
+    if (bothLines && !FOneLineAfterRejection) {
+        FOneLineAfterRejection = true;
+        return;
+    }
+    FOneLineAfterRejection = true;
+    SwitchToTheOtherLine();
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnCancel() {

@@ -132,7 +132,8 @@ int32_t TLinesDownload::Execute(std::vector<TLineReport>* report) {
     AllowConnectionsPerServer();
     auto run = FRun;
     sys::TTask<TRunOutcome> task([run](const sys::TStopToken&) { return RunTransfer(run); });
-    while (!task.Wait(kNotifyEveryMs)) {
+    // The first at once: however fast the mirror, the window gets a turn to cancel.
+    for (bool first = true; first || !task.Wait(kNotifyEveryMs); first = false) {
         Tick();
         if (!FCancel) continue;
         FRun->Stop.Stop();

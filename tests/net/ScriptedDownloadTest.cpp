@@ -200,7 +200,7 @@ TEST_F(ScriptedDownload, CompleteTemporaryFileIsMovedWithoutAGet) {
     server_.Add(File(body), IsHead());
     TDownloadRecorder recorder;
     ASSERT_EQ(Run(recorder), 0);
-    EXPECT_EQ(recorder.States(), "S N");
+    EXPECT_EQ(recorder.States(), "S P N");
     EXPECT_EQ(recorder.Seen.back().Downloaded, 1000);
     EXPECT_EQ(server_.Requests().size(), 1u);
     EXPECT_EQ(ReadFileBytes(save_), body);
@@ -343,7 +343,7 @@ TEST_F(ScriptedDownload, FailuresReachLastErrorOnlyThroughAHandler) {
 
     TDownloadRecorder recorder;
     EXPECT_EQ(Run(recorder), -1);
-    EXPECT_EQ(recorder.States(), "S F N");
+    EXPECT_EQ(recorder.States(), "S P F N");
     EXPECT_EQ(client_->GetLastError(), recorder.First(dsFail)->Msg);
     EXPECT_EQ(client_->GetLastError(), L"获取下载包信息失败:[404]Nope");
 }

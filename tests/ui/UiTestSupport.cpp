@@ -13,18 +13,19 @@ int TScriptedServices::ShowMessage(TMsgDlgKind kind, const std::wstring& text) {
     return index < Answers.size() ? Answers[index] : mdrLeft;
 }
 
-int32_t TScriptedServices::DownloadFile(const std::wstring& url, const std::wstring& savePath,
-                                        const TDownloadProgressEvent& onProgress) {
-    Downloads.push_back({url, savePath});
+int32_t TScriptedServices::DownloadFile(const TDownloadSources& sources, const std::wstring& savePath,
+                                        const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) {
+    Downloads.push_back({sources.Urls.front(), savePath});
     if (!Runs.empty()) {
         const TScriptedRun run = Runs.front();
         Runs.erase(Runs.begin());
         return PlayRun(run, onProgress);
     }
-    return RealMainWindowServices().DownloadFile(url, savePath, [&](const THttpDownloadInfo& info, bool& cancel) {
+    const auto watched = [&](const THttpDownloadInfo& info, bool& cancel) {
         if (OnRealNotice) OnRealNotice(info);
         onProgress(info, cancel);
-    });
+    };
+    return RealMainWindowServices().DownloadFile(sources, savePath, watched, report);
 }
 
 namespace {

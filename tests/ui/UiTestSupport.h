@@ -57,8 +57,8 @@ public:
     int ShowMessage(TMsgDlgKind kind, const std::wstring& text) override;
     // Plays the next scripted run; with none left the real client downloads, and OnRealNotice
     // sees each of its notifications before the window does.
-    int32_t DownloadFile(const std::wstring& url, const std::wstring& savePath,
-                         const TDownloadProgressEvent& onProgress) override;
+    int32_t DownloadFile(const TDownloadSources& sources, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) override;
     bool ChecksPackages() override { return !Checks.empty(); }
     // Plays the next scripted verdict; the last one stays for later checks.
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override;
