@@ -151,9 +151,9 @@ std::wstring ScriptedHttpServer::HostPort() const { return L"127.0.0.1:" + std::
 
 std::wstring ScriptedHttpServer::Url(const std::wstring& path) const { return L"http://" + HostPort() + path; }
 
-void ScriptedHttpServer::Add(ScriptedResponse response, RequestMatcher matcher, bool sticky) {
+void ScriptedHttpServer::Add(ScriptedResponse response, RequestMatcher matcher, bool sticky, ResponseShaper shape) {
     std::lock_guard<std::mutex> lock(mutex_);
-    script_.push_back({std::move(response), std::move(matcher), sticky, false});
+    script_.push_back({std::move(response), std::move(matcher), sticky, false, std::move(shape)});
 }
 
 void ScriptedHttpServer::SetFallback(ScriptedResponse response) {
@@ -247,6 +247,7 @@ ScriptedResponse ScriptedHttpServer::Choose(RecordedRequest& request) {
         entry.used = !entry.sticky;
         request.scriptEntry = static_cast<int>(i);
         chosen = entry.response;
+        if (entry.shape) entry.shape(request, chosen);
         break;
     }
     requests_.push_back(request);
@@ -302,8 +303,34 @@ bool ScriptedHttpServer::Answer(Connection& connection, const RecordedRequest& r
         sent = static_cast<size_t>(response.stallAtByte);
         if (!SendAll(connection.socket, payload.data(), sent) || !Pause(response.stallMidBodyMs)) return false;
     }
-    if (!SendAll(connection.socket, payload.data() + sent, toSend - sent)) return false;
+    // A capped line: a slice every 50 ms.
+    const size_t slice = response.bytesPerSecond > 0 ? std::max<size_t>(response.bytesPerSecond / 20, 1) : toSend;
+    while (sent < toSend) {
+        const size_t now = std::min(slice, toSend - sent);
+        if (!SendAll(connection.socket, payload.data() + sent, now)) return false;
+        sent += now;
+        if (response.bytesPerSecond > 0 && sent < toSend && !Pause(50)) return false;
+    }
     return keepOpen;
+}
+
+ResponseShaper ServeRanges(std::string file) {
+    return [file = std::move(file)](const RecordedRequest& request, ScriptedResponse& response) {
+        const std::string range = request.Header("Range");
+        size_t first = 0, last = 0;
+        char dash = 0;
+        const int read = sscanf(range.c_str(), "bytes=%zu%c%zu", &first, &dash, &last);
+        if (read < 2 || dash != '-' || first >= file.size()) {
+            response.body = file;
+            return;
+        }
+        if (read < 3 || last >= file.size()) last = file.size() - 1;
+        response.status = 206;
+        response.reason = "Partial Content";
+        response.body = file.substr(first, last - first + 1);
+        response.headers.push_back({"Content-Range", "bytes " + std::to_string(first) + "-" + std::to_string(last) +
+                                                         "/" + std::to_string(file.size())});
+    };
 }
 
 bool ScriptedHttpServer::SendAll(SOCKET socket, const char* data, size_t size) {

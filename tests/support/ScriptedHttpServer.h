@@ -74,9 +74,16 @@ struct ScriptedResponse {
     uint32_t stallBeforeMs = 0;       // wait before the status line
     int64_t stallAtByte = -1;         // >= 0: after this many body bytes, wait stallMidBodyMs
     uint32_t stallMidBodyMs = 0;
+    uint32_t bytesPerSecond = 0;      // > 0: the body at about this rate, as a line capping each connection
 };
 
 using RequestMatcher = std::function<bool(const RecordedRequest&)>;
+// Completes the chosen entry's answer from the request it answers.
+using ResponseShaper = std::function<void(const RecordedRequest&, ScriptedResponse&)>;
+
+// The file as a mirror with ranges serves it: "Range: bytes=a-b" or "bytes=a-" gets a 206 of those
+// bytes with its Content-Range; no Range (or one it cannot read) gets the whole file.
+ResponseShaper ServeRanges(std::string file);
 
 RequestMatcher AnyRequest();
 RequestMatcher IsMethod(const std::string& method);
@@ -99,7 +106,8 @@ public:
     std::wstring HostPort() const;                  // L"127.0.0.1:PORT"
     std::wstring Url(const std::wstring& path) const;  // L"http://127.0.0.1:PORT" + path
 
-    void Add(ScriptedResponse response, RequestMatcher matcher = AnyRequest(), bool sticky = false);
+    void Add(ScriptedResponse response, RequestMatcher matcher = AnyRequest(), bool sticky = false,
+             ResponseShaper shape = nullptr);
     void SetFallback(ScriptedResponse response);
     void SetIdleTimeout(uint32_t ms);               // keep-alive wait for the next request (default 10 s)
 
@@ -114,6 +122,7 @@ private:
         RequestMatcher matcher;
         bool sticky = false;
         bool used = false;
+        ResponseShaper shape;
     };
     struct Connection;
 
