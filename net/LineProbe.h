@@ -3,10 +3,10 @@
 // bounded time, so that a user who does not know their carrier gets the faster line.
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
+
+#include "sys/Task.h"
 
 struct TLineSpeed {
     bool Answered = false;      // the ranged GET came back whole within the time
@@ -22,7 +22,7 @@ struct TLineProbeResult {
 constexpr int64_t kProbeBytes = 262144;
 constexpr DWORD kProbeBudgetMs = 3000;
 
-using TProbeStop = std::shared_ptr<std::atomic<bool>>;
+using TProbeStop = sys::TStopToken;
 
 // One line: a HEAD, then GET with "Range: bytes=0-262143", which must come back as a 206 of
 // exactly that many bytes. Anything else, the deadline (a GetTickCount64 value) or a stop means

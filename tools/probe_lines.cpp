@@ -24,7 +24,7 @@ int main() {
     for (int i = 0; i < rounds; ++i) {
         const uint64_t start = GetTickCount64();
         const TLineProbeResult result =
-            ProbeLines(args[1], args[2], kProbeBudgetMs, std::make_shared<std::atomic<bool>>(false));
+            ProbeLines(args[1], args[2], kProbeBudgetMs, TProbeStop());
         times.push_back(GetTickCount64() - start);
         std::printf("round %d: %llu ms, primary %s, secondary %s\n", i + 1,
                     static_cast<unsigned long long>(times.back()),

@@ -1,28 +1,17 @@
 #include "ui/LineProbeRun.h"
 
-#include <system_error>
+namespace {
+
+constexpr DWORD kStopWaitMs = 1000;
+
+}  // namespace
 
 TLineProbeRun::TLineProbeRun(IMainWindowServices& services, HWND window, UINT message)
-    : FStop(std::make_shared<std::atomic<bool>>(false)) {
-    try {
-        FWorker = std::thread([this, &services, window, message] {
-            try {
-                FResult = services.ProbeLines(FStop);
-            } catch (...) {
-                FResult = TLineProbeResult();  // a probe that cannot run leaves the line as it is
-            }
-            FDone = true;
-            PostMessageW(window, message, 0, 0);
-        });
-    } catch (const std::system_error&) {
-        FDone = true;
-        PostMessageW(window, message, 0, 0);
-    }
-}
+    : FTask([&services](const sys::TStopToken& stop) { return services.ProbeLines(stop); },
+            [window, message] { PostMessageW(window, message, 0, 0); }) {}
 
+// The probe uses the services: it is waited for rather than left running behind the window.
 TLineProbeRun::~TLineProbeRun() {
     Stop();
-    if (FWorker.joinable()) FWorker.join();
+    FTask.Wait(kStopWaitMs);
 }
-
-TLineProbeResult TLineProbeRun::Result() const { return FDone ? FResult : TLineProbeResult(); }

@@ -3,28 +3,25 @@
 // posted message and reads it then. Stopping it (the user pressed download) discards the verdict.
 #include <windows.h>
 
-#include <thread>
-
 #include "net/LineProbe.h"
+#include "sys/Task.h"
 #include "ui/MainWindowServices.h"
 
 class TLineProbeRun {
 public:
     // Posts `message` to window once the verdict is in; services must outlive the run.
     TLineProbeRun(IMainWindowServices& services, HWND window, UINT message);
-    // Stops and joins: the worker ends within about 10 ms of a stop.
+    // Stops and waits: the probe ends within a few tens of milliseconds of a stop.
     ~TLineProbeRun();
     TLineProbeRun(const TLineProbeRun&) = delete;
     TLineProbeRun& operator=(const TLineProbeRun&) = delete;
 
-    void Stop() { *FStop = true; }
-    bool Stopped() const { return *FStop; }
-    // The verdict, once the message has arrived; both lines unanswered before.
-    TLineProbeResult Result() const;
+    void Stop() { FTask.Stop(); }
+    bool Stopped() const { return FTask.StopToken().Stopped(); }
+    // The verdict, once the message has arrived; both lines unanswered before, and when the probe
+    // could not run.
+    TLineProbeResult Result() const { return FTask.Failed() ? TLineProbeResult() : FTask.Result(); }
 
 private:
-    TProbeStop FStop;  // shared with the line threads, which may outlive the run
-    TLineProbeResult FResult;
-    std::atomic<bool> FDone{false};
-    std::thread FWorker;  // joined before the fields it writes go
+    sys::TTask<TLineProbeResult> FTask;
 };

@@ -1,12 +1,11 @@
 #pragma once
-// The package check on a worker thread while the window keeps pumping its messages, so that it
-// paints and moves while a large package is hashed.
+// The package check on a worker while the window keeps pumping its messages, so that it paints
+// and moves while a large package is hashed.
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <thread>
 
+#include "sys/Task.h"
 #include "ui/MainWindowServices.h"
 
 class TPumpedPackageCheck {
@@ -14,7 +13,8 @@ public:
     // Raises busy for as long as the check runs; the worker gets its own copy of the path and the
     // handle value (the caller keeps the file open until the check has ended).
     TPumpedPackageCheck(bool& busy, IMainWindowServices& services, std::wstring path, HANDLE file);
-    // Joins and lowers busy on every way out, an exception from a pumped handler included.
+    // Waits for the check and lowers busy on every way out, an exception from a pumped handler
+    // included: the worker reads through the caller's handle.
     ~TPumpedPackageCheck();
     TPumpedPackageCheck(const TPumpedPackageCheck&) = delete;
     TPumpedPackageCheck& operator=(const TPumpedPackageCheck&) = delete;
@@ -24,10 +24,6 @@ public:
     TPackageCheck Wait();
 
 private:
-    struct TState;
-    void Finish();
-
     bool& FBusy;
-    std::shared_ptr<TState> FState;
-    std::thread FWorker;
+    sys::TTask<TPackageCheck> FTask;
 };

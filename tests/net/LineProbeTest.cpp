@@ -62,7 +62,7 @@ TEST(LineProbe, TheLineThatDeliversTheStartSoonerWinsAndAFailedLineLoses) {
 
         const uint64_t start = GetTickCount64();
         const TLineProbeResult result = ProbeLines(primary.Url(L"/pkg.exe"), secondary.Url(L"/pkg.exe"), kProbeBudgetMs,
-                                                   std::make_shared<std::atomic<bool>>(false));
+                                                   TProbeStop());
         EXPECT_LE(GetTickCount64() - start, 3500u) << c.name;
         EXPECT_EQ(c.primaryAnswered, result.Primary.Answered) << c.name;
         EXPECT_EQ(c.secondaryAnswered, result.Secondary.Answered) << c.name;
