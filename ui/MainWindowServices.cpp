@@ -7,7 +7,9 @@
 
 #include <wininet.h>
 
-#include <thread>
+#include <memory>
+
+#include "sys/Task.h"
 
 namespace {
 
@@ -28,7 +30,11 @@ public:
                          const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) override {
         // The trusted roots open while the transfer runs, so that the check after it does not
         // pay for their first opening (under Wine an import of the host's roots, 0.1 to 0.3 s).
-        if (ChecksPackages() && !FRootsOpener.joinable()) FRootsOpener = std::thread(PreparePackageCheck);
+        if (ChecksPackages() && !FRootsOpener)
+            FRootsOpener = std::make_unique<sys::TTask<bool>>([](const sys::TStopToken&) {
+                PreparePackageCheck();
+                return true;
+            });
         return GetHttpClient()->DownloadFromLines(sources, savePath, onProgress, 0, nullptr, &report);
     }
 
@@ -47,10 +53,10 @@ public:
 
 private:
     void JoinRootsOpener() {
-        if (FRootsOpener.joinable()) FRootsOpener.join();
+        if (FRootsOpener) FRootsOpener->Wait(INFINITE);
     }
 
-    std::thread FRootsOpener;
+    std::unique_ptr<sys::TTask<bool>> FRootsOpener;
 };
 
 }  // namespace
