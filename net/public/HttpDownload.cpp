@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "sys/SysUtils.h"
-#include "net/TransferFigures.h"
 #include "net/public/DateTimeUtils.h"
+#include "net/public/DownloadNotice.h"
 #include "net/public/HttpClientImpl.h"
 #include "net/public/HttpFileUtils.h"
 
@@ -16,7 +16,6 @@ namespace {
 const wchar_t kSideSection[] = L"server";
 const wchar_t kSizeMismatch[] = L"下载文件与服务器上记录的大小不一致，请重试!";
 const wchar_t kTooLarge[] = L"超过下载文件大小限制！";
-constexpr size_t kShortTextBytes = 16;
 constexpr DWORD kRangeNotSatisfiable = 416;
 constexpr uint64_t kWindowCloseMs = 1000;
 constexpr uint64_t kNotifyAfterMs = 500;
@@ -24,11 +23,6 @@ constexpr uint64_t kNotifyAfterMs = 500;
 // "<prefix>:" + the system message, or "<prefix>!" when there is no error code to explain.
 std::wstring FailureText(const std::wstring& prefix, DWORD code) {
     return code == 0 ? prefix + L"!" : prefix + L":" + sys::SysErrorMessage(code);
-}
-
-std::string ShortText(std::string text) {
-    if (text.size() > kShortTextBytes) text.resize(kShortTextBytes);
-    return text;
 }
 
 // What a step before the data found.
@@ -110,19 +104,7 @@ void TDownloadRun::Notify(TDownloadState state, int64_t downloaded, int64_t tota
     FCancel = false;
     if (!FOnProgress) return;
     if (state == dsFail || state == dsError) FClient.SetLastErrorText(msg);
-    THttpDownloadInfo info;
-    info.Version = 1;
-    info.State = state;
-    info.Downloaded = downloaded;
-    info.Total = total;
-    info.Tag = FTag;
-    info.Msg = msg;
-    info.RemainingMs = remaining;
-    info.RemainingText = ShortText(FormatRemainTime(remaining));
-    info.Speed = speed;
-    info.SpeedText = ShortText(FormatSpeed(static_cast<double>(speed)));
-    info.ResultCode = FResult;
-    FOnProgress(info, FCancel);
+    FOnProgress(MakeDownloadInfo(state, FTag, {downloaded, total, remaining, speed}, msg, FResult), FCancel);
 }
 
 int32_t TDownloadRun::Execute() {
@@ -473,23 +455,11 @@ void TDownloadRun::Finish() {
     Notify(dsFinish, Downloaded(), Total(), std::wstring(), 0, 0);
 }
 
-// Result 0 promises the package in place: a T that went missing fails the run.
 void TDownloadRun::MoveIntoPlace() {
-    const std::wstring moveText = L"移动[" + FTempName + L"]文件到[" + FSavePath + L"]失败:";
-    if (!FileExistsEx(FTempName)) {
-        FResult = -1;
-        Fail(moveText + sys::SysErrorMessage(ERROR_FILE_NOT_FOUND));
-        return;
-    }
-    if (FileExistsEx(FSavePath) && !DeleteFileW(FSavePath.c_str())) {
-        FResult = -1;
-        Fail(L"删除[" + FSavePath + L"]文件失败:" + LastSystemMessage());
-        return;
-    }
-    if (!MoveFileW(FTempName.c_str(), FSavePath.c_str())) {
-        FResult = -1;
-        Fail(moveText + LastSystemMessage());
-    }
+    std::wstring failText;
+    if (MoveDownloadIntoPlace(FTempName, FSavePath, failText)) return;
+    FResult = -1;
+    Fail(failText);
 }
 
 }  // namespace

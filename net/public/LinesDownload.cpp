@@ -3,7 +3,7 @@
 // alive and can cancel at every stage, connecting included.
 #include <cmath>
 
-#include "net/TransferFigures.h"
+#include "net/public/DownloadNotice.h"
 #include "net/public/HttpClientImpl.h"
 #include "net/public/TransferRun.h"
 #include "sys/SysUtils.h"
@@ -16,13 +16,7 @@ namespace {
 constexpr DWORD kNotifyEveryMs = 100;
 constexpr DWORD kStopGraceMs = 200;
 constexpr uint64_t kWindowCloseMs = 1000;
-constexpr size_t kShortTextBytes = 16;
 constexpr DWORD kConnectionsPerServer = 16;
-
-std::string ShortText(std::string text) {
-    if (text.size() > kShortTextBytes) text.resize(kShortTextBytes);
-    return text;
-}
 
 // WinInet queues connections to one server past a small limit; the run's own cap decides instead.
 void AllowConnectionsPerServer() {
@@ -76,18 +70,7 @@ void TLinesDownload::Notify(TDownloadState state, int64_t downloaded, int64_t to
     FCancel = false;
     if (!FOnProgress) return;
     if (state == dsFail || state == dsError) FClient.SetLastErrorText(msg);
-    THttpDownloadInfo info;
-    info.State = state;
-    info.Downloaded = downloaded;
-    info.Total = total;
-    info.Tag = FTag;
-    info.Msg = msg;
-    info.RemainingMs = remaining;
-    info.RemainingText = ShortText(FormatRemainTime(remaining));
-    info.Speed = speed;
-    info.SpeedText = ShortText(FormatSpeed(static_cast<double>(speed)));
-    info.ResultCode = FResult;
-    FOnProgress(info, FCancel);
+    FOnProgress(MakeDownloadInfo(state, FTag, {downloaded, total, remaining, speed}, msg, FResult), FCancel);
 }
 
 std::shared_ptr<TRunShared> TLinesDownload::MakeRun() {
@@ -197,26 +180,16 @@ void TLinesDownload::Deliver(const TRunOutcome& outcome) {
     if (!outcome.ErrorText.empty()) Notify(dsError, 0, 0, outcome.ErrorText);
 }
 
-// Result 0 promises the package in place. The side file goes only once it is there: a move that
-// fails leaves a complete temporary file that the next run only moves.
+// The side file goes only once the package is in place: a move that fails leaves a complete
+// temporary file that the next run only moves.
 void TLinesDownload::MoveIntoPlace(const TRunShared& run) {
-    const std::wstring moveText = L"移动[" + run.TempName + L"]文件到[" + FSavePath + L"]失败:";
-    if (!FileExistsEx(run.TempName)) {
-        FResult = -1;
-        Fail(moveText + sys::SysErrorMessage(ERROR_FILE_NOT_FOUND));
+    std::wstring failText;
+    if (MoveDownloadIntoPlace(run.TempName, FSavePath, failText)) {
+        DeleteIfExists(run.SideName);
         return;
     }
-    if (FileExistsEx(FSavePath) && !DeleteFileW(FSavePath.c_str())) {
-        FResult = -1;
-        Fail(L"删除[" + FSavePath + L"]文件失败:" + LastSystemMessage());
-        return;
-    }
-    if (!MoveFileW(run.TempName.c_str(), FSavePath.c_str())) {
-        FResult = -1;
-        Fail(moveText + LastSystemMessage());
-        return;
-    }
-    DeleteIfExists(run.SideName);
+    FResult = -1;
+    Fail(failText);
 }
 
 }  // namespace
