@@ -26,7 +26,15 @@ exit_code_known() { [ -s "$E2E_DIR/exitcode.txt" ]; }
 wait_for 20 "the launcher to end" exit_code_known
 code=$(tr -d '\r\n' <"$E2E_DIR/exitcode.txt")
 [ "$code" = 4294967295 ] || fail "the launcher should end with 4294967295 after starting the installer, got '$code'"
-# nginx writes the name's UTF-8 bytes escaped as \xHH.
-grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik\xEF\xBC\x89' "$E2E_NGINX/access.log" | grep -q ' 200 [0-9]* 127\.0\.0\.1$' ||
-  fail "no full GET of the package from the Telecom mirror (host 127.0.0.1) in $E2E_NGINX/access.log"
+ranges=$(get_ranges)
+# Only the checked Telecom line asks from byte 0: the Unicom line may join for later pieces only.
+start_asked_only_of '127\.0\.0\.1' ||
+  fail "the start of the package should be asked of the Telecom host 127.0.0.1 alone: $(echo "$ranges" | tr '\n' ';')"
+echo "$ranges" | grep ' 20[06] ' | ranges_cover 0 3145727 ||
+  fail "the package GETs answered do not cover bytes 0-3145727: $(echo "$ranges" | tr '\n' ';')"
+done_line=$(launcher_log | tr -d '\r' | grep -F '下载完成：' | head -1)
+[[ $done_line =~ 下载完成：电信\ ([0-9.]+)MB（[1-4]个连接）(，联通\ ([0-9.]+)MB（[1-4]个连接）)?$ ]] ||
+  fail "the log should say what each line carried after '下载完成：', found '$done_line'"
+carried=$(awk "BEGIN { printf \"%.2f\", ${BASH_REMATCH[1]} + ${BASH_REMATCH[3]:-0} }")
+[ "$carried" = 3.00 ] || fail "the lines together should have carried 3.00MB, the log says '$done_line'"
 echo "download_install: passed"

@@ -32,11 +32,20 @@ expect_pixel 18 376 000080 "the Telecom radio still checked after Cancel" 60
 click_at 306 311
 question_checked
 cmp -s "$saved" "$E2E_DIR/placed.bin" || fail "Cancel should keep $saved as it was placed"
-[ -e "$saved.tmp" ] && fail "Cancel started a transfer: $saved.tmp exists"
+for f in "$saved.part" "$saved.tmp" "$saved.sdc"; do
+  [ -e "$f" ] && fail "Cancel started a transfer: $f exists"
+done
 [ -n "$(package_gets)" ] && fail "Cancel fetched the package: $(package_gets | tr '\n' ';')"
+# The line probe asks each host once (HEAD); a second HEAD would be a download that Cancel began.
+for host in 127.0.0.1 localhost; do
+  heads=$(grep -F 'HEAD /uploads/Tallyvo\xEF\xBC\x88Norvik' "$E2E_NGINX/access.log" | grep -c " $host\$" || true)
+  [ "$heads" -le 1 ] || fail "Cancel asked the mirror about the package: $heads HEADs at $host"
+done
 question_ok
 question_closes
 wait_for 40 "the mirror's package at $saved after OK" package_complete
 expect_pixel 306 346 148EED "the install picture after the new download" 80
-package_gets | grep -q '^- 200 ' || fail "OK should fetch the whole package anew: $(package_gets | tr '\n' ';')"
+# Anew from byte 0, nothing taken from the placed file: the GETs answered cover the package.
+get_ranges | grep ' 20[06] ' | ranges_cover 0 3145727 && start_asked_only_of '127\.0\.0\.1' ||
+  fail "OK should fetch the whole package anew, from byte 0 at the Telecom host: $(get_ranges | tr '\n' ';')"
 echo "existing_package: passed"

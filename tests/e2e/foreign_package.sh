@@ -15,7 +15,9 @@ press_download_when_shown
 prompt_opens
 shot prompt
 [ -e "$saved" ] && fail "the rejected package is still at $saved"
-[ -e "$saved.tmp" ] && fail "the rejected package is still at $saved.tmp"
+for f in "$saved.tmp" "$saved.part"; do
+  [ -e "$f" ] && fail "the rejected package is still at $f"
+done
 log_file=$(ls "$E2E_DIR"/Tallyvo/Log/* 2>/dev/null | head -1)
 [ -n "$log_file" ] || fail "no day's log under $E2E_DIR/Tallyvo/Log"
 # 安装包校验失败：发布者不符：, as GBK bytes.

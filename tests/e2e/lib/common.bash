@@ -133,10 +133,53 @@ mirror_restart_same_package() {
 }
 
 # GETs of the package in the access log, one "range status bytes host" per line; the line
-# probe's GETs of the first 256 KiB are left out.
+# probe's GETs of the first 256 KiB are left out. With a line number, only from that log line on.
 package_gets() {
-  grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' "$E2E_NGINX/access.log" 2>/dev/null |
+  tail -n +"${1:-1}" "$E2E_NGINX/access.log" 2>/dev/null | grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' |
     grep -vF '"bytes=0-262143"' | sed 's/^GET [^ ]* "\([^"]*\)" "[^"]*" \(.*\)$/\1 \2/' || true
+}
+# The next access log line's number: nginx logs a request when it ends, so this marks "after now".
+log_mark() { echo $(($(wc -l <"$E2E_NGINX/access.log" 2>/dev/null || echo 0) + 1)); }
+
+# --- The partial package: <P>.part while a run writes (holes allowed), <P>.tmp for one range from 0 ---
+
+partial_file() { if [ -f "$saved.tmp" ]; then echo "$saved.tmp"; else echo "$saved.part"; fi; }
+# Bytes that arrived, roughly: a sparse part's apparent size is its highest offset written.
+partial_allocated() { local f; f=$(partial_file); [ -f "$f" ] && echo $(($(stat -c '%b*%B' "$f"))) || echo 0; }
+# The side file's Have ranges, one "first last" (inclusive) a line; empty when it records none.
+side_have() {
+  sed -n 's/^Have=//p' "$saved.sdc" 2>/dev/null | tr -d '\r' | tr ',' '\n' | sed -n 's/^\([0-9]*\)-\([0-9]*\)$/\1 \2/p'
+}
+ranges_text() { awk 'NF == 2 { printf "%s%s-%s", sep, $1, $2; sep = "," }' <<<"$1"; }
+ranges_bytes() { awk 'NF == 2 { n += $2 - $1 + 1 } END { print n + 0 }' <<<"$1"; }
+# Holds when FILE has the mirror package's bytes at every range given ("first last" lines).
+ranges_match_mirror() {
+  local a b
+  while read -r a b; do
+    [ -z "$a" ] || cmp -s -i "$a" -n $((b - a + 1)) "$1" "$(mirror_package)" || return 1
+  done <<<"$2"
+}
+
+# What each package GET asked for, "first last status host": a 200 is the whole package (the
+# mirror ignored or got no Range), "bytes=X-" runs to the end. Asked, not delivered: a piece
+# handed on part-way counts whole, so coverage checks go with a comparison of the bytes.
+get_ranges() {
+  package_gets "$@" | awk -v last=$(($(stat -c %s "$(mirror_package)") - 1)) '{ lo = 0; hi = last }
+    $2 != 200 && $1 ~ /^bytes=[0-9]+-[0-9]*$/ { split(substr($1, 7), r, "-"); lo = r[1]; if (r[2] != "") hi = r[2] }
+    { print lo, hi, $2, $4 }'
+}
+# Holds when the ranges on standard input ("first last ..." lines) cover every byte FIRST..LAST.
+ranges_cover() {
+  sort -n -k1,1 | awk -v n="$1" -v last="$2" '$1 > n { gap = 1; exit } $2 + 1 > n { n = $2 + 1 }
+    END { exit gap || n <= last }'
+}
+# Holds when the package GETs from byte 0 all went to HOST and were answered: only the line
+# asked first may start a fresh package, another joins for later pieces.
+start_asked_only_of() { [[ $(get_ranges | awk '$1 == 0 { print $3, $4 }' | sort -u) =~ ^20[06]\ $1$ ]]; }
+# The lines on standard input ("first last ...") whose range meets one of HAVE's ranges.
+ranges_meeting() {
+  awk -v have="$(echo $1)" 'BEGIN { n = split(have, h, " ") }
+    { for (i = 1; i < n; i += 2) if ($1 + 0 <= h[i + 1] + 0 && $2 + 0 >= h[i] + 0) { print; next } }'
 }
 
 # --- The launcher run by the exit-code runner ---
