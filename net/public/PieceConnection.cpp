@@ -64,9 +64,11 @@ TConnResult TPieceFetch::Run() {
     std::wstring errorText;
     if (!FClient._CreateInternetConnect(FLine.Url, FConnection, errorText)) return Ended(TConnEnd::Failed, errorText);
     FBuffer.resize(static_cast<size_t>(FClient.GetBufferSize() > 0 ? FClient.GetBufferSize() : 131072));
-    for (;;) {
+    // Only a connection that has finished a piece may race another: a new one takes real work
+    // or none.
+    for (bool fresh = true;; fresh = false) {
         TClaim claim;
-        if (Over() || !FRun.Board.Claim(true, claim)) return Ended(TConnEnd::Idle, L"");
+        if (Over() || !FRun.Board.Claim(!fresh, claim)) return Ended(TConnEnd::Idle, L"");
         FWatch.Hold(claim);
         const TConnResult result = Fetch(claim);
         FWatch.ReleaseOnce(FRun.Board);

@@ -85,11 +85,6 @@ TRunOutcome TCoordinator::Run() {
     try {
         FHeads.resize(S.Lines.size());
         FJoins.resize(S.Lines.size());
-        for (size_t i = 0; i < S.Lines.size(); ++i)
-            if (!S.Lines[i]->Standby)
-                FHeads[i] = std::make_unique<THeadTask>([run = FShared, i](const sys::TStopToken&) {
-                    return AskLine(run, static_cast<int>(i));
-                });
         if (AskReference() && Prepare()) {
             Loop();
             Conclude();
