@@ -132,10 +132,10 @@ mirror_restart_same_package() {
   touch -r "$stamp" "$(mirror_package)"
 }
 
-# GETs of the package in the access log, one "range status bytes host" per line; the line
-# probe's GETs of the first 256 KiB are left out.
+# GETs of the package in the access log (the shared mirror's unless another is given), one
+# "range status bytes host" per line; the line probe's GETs of the first 256 KiB are left out.
 package_gets() {
-  grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' "$E2E_NGINX/access.log" 2>/dev/null |
+  grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' "${1:-$E2E_NGINX/access.log}" 2>/dev/null |
     grep -vF '"bytes=0-262143"' | sed 's/^GET [^ ]* "\([^"]*\)" "[^"]*" \(.*\)$/\1 \2/' || true
 }
 
