@@ -368,12 +368,7 @@ probe_self_test() {
   return "$failed"
 }
 
-# Wine's desktop process takes its display from the program that started it: one left from a run
-# without a display (tools/bench.sh's transfers) would keep every window off ours. Let the
-# prefix's server wind down first, then keep one up for every run, so no start pays for its start-up.
-timeout 20 "$wineserver" -w 2>/dev/null || { "$wineserver" -k 2>/dev/null || true; timeout 10 "$wineserver" -w 2>/dev/null || true; }
-"$wineserver" -p 2>/dev/null || true
-timeout 120 "$tools/wine-run.sh" wineboot --init >/dev/null 2>&1 || true
+keep_prefix_up_for_display
 if [ "$mode" = probes ]; then probe_self_test; exit; fi
 
 : >"$results"

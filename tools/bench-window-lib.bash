@@ -111,3 +111,14 @@ press_download_picture() {
   timeout 10 xdotool mouseup 1
   CLICKED_AT=$(now)
 }
+
+# Wine's desktop process takes its display from the program that started it: one left from a run
+# without a display (tools/bench.sh's transfers) would keep every window off ours. Let the
+# prefix's server wind down first, then keep one up for every run, so no start pays for its start-up.
+keep_prefix_up_for_display() {
+  local wineserver
+  wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+  timeout 20 "$wineserver" -w 2>/dev/null || { "$wineserver" -k 2>/dev/null || true; timeout 10 "$wineserver" -w 2>/dev/null || true; }
+  "$wineserver" -p 2>/dev/null || true
+  timeout 120 "$tools/wine-run.sh" wineboot --init >/dev/null 2>&1 || true
+}
