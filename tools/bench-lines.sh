@@ -177,10 +177,15 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 show() {
   local med lo hi
   read -r med lo hi _ <<<"$(stats "$1" "$results")"
-  printf "%6.1f s  (%.1f-%.1f)" "$med" "$lo" "$hi"
+  printf "%6.2f s  (%.2f-%.2f)" "$med" "$lo" "$hi"
 }
-lines_of() { printf "电信 %.1f MiB, 联通 %.1f MiB" "$(stats "$1_telecom_mib" "$results" | cut -d' ' -f1)" \
-  "$(stats "$1_unicom_mib" "$results" | cut -d' ' -f1)"; }
+# What each line sent of the package, median (min-max) in MiB: the probe may pick either line.
+lines_of() {
+  local t t_lo t_hi u u_lo u_hi
+  read -r t t_lo t_hi _ <<<"$(stats "$1_telecom_mib" "$results")"
+  read -r u u_lo u_hi _ <<<"$(stats "$1_unicom_mib" "$results")"
+  printf "电信 %.1f (%.1f-%.1f) MiB, 联通 %.1f (%.1f-%.1f) MiB" "$t" "$t_lo" "$t_hi" "$u" "$u_lo" "$u_hi"
+}
 median() { stats "$1" "$results" | cut -d' ' -f1; }
 echo
 echo "two lines, $size_mib MiB package, each connection capped at $rate/s; median (min-max) of $rounds rounds taking turns"
