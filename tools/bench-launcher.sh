@@ -17,18 +17,7 @@
 # BENCH_LAUNCHER_ROUNDS (10), BENCH_LAUNCHER_MIB (512), BENCH_LAUNCHER_BUDGET_S (900: fewer
 # download rounds when the first round says the whole would take longer).
 set -euo pipefail
-
-# Median, min, max and count of the values of one metric in a results file ("<round> <metric> <value>").
-stats() {
-  awk -v m="$1" '
-    $2 == m { v[++n] = $3 + 0 }
-    END {
-      if (!n) exit 1
-      for (i = 2; i <= n; i++) { x = v[i]; for (j = i - 1; j >= 1 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
-      med = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
-      printf "%.6g %.6g %.6g %d\n", med, v[1], v[n], n
-    }' "$2"
-}
+source "$(dirname "$0")/bench-window-lib.bash"
 
 # In how many reads the Windows-side peak working set equals /proc's VmHWM of the same moment.
 peaks_agreeing() {
@@ -36,26 +25,6 @@ peaks_agreeing() {
     END { for (k in hwm) { split(k, part, SUBSEP); sub(/_proc_vmhwm_mib$/, "_peak_ws_mib", part[2])
             n++; if ((part[1], part[2]) in peak && peak[part[1], part[2]] == hwm[k]) same++ }
           printf "%d of %d", same, n }' "$1"
-}
-
-# utime+stime in clock ticks from a /proc/<pid>/stat line; the command name may hold blanks and brackets.
-stat_ticks() { sed 's/^.*) //' | awk '{ print $12 + $13 }'; }
-
-# The value of key=value in a probe's output line.
-field() { grep -o "\(^\| \)$1=[^ ]*" <<<"$2" | head -1 | cut -d= -f2; }
-
-# Waits until the final file exists; sets TMP_AT (first sight of the temporary file) and DONE_AT.
-watch_transfer() {
-  local temp=$1 final=$2 end=$((SECONDS + $3)) t
-  TMP_AT='' DONE_AT=''
-  until [ -f "$final" ]; do
-    [ -n "$TMP_AT" ] || { [ -e "$temp" ] && t=$EPOCHREALTIME && TMP_AT=${t/,/.}; }
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.01
-  done
-  t=$EPOCHREALTIME
-  DONE_AT=${t/,/.}
-  [ -n "$TMP_AT" ] || TMP_AT=$DONE_AT
 }
 
 # Download rounds that fit the time budget, from the first round's length: all of them when
@@ -68,8 +37,6 @@ planned_download_rounds() {
   [ "$planned" -ge "$least" ] || planned=$least
   echo "$planned"
 }
-
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 
 # One figure of the launcher against the bare window's, with the allowed difference:
 # against <launcher> <bare> <allowed difference> <unit>
@@ -176,8 +143,8 @@ fail() {
 }
 source "$tools/window-lib.bash"
 source "$tools/xvfb-lib.sh"
-read -r port tls_port <<<"$(launcher_test_ports "$build")"
-[ -n "$tls_port" ] || fail "no mirror ports configured in $build"
+read -r port tls_port line2_port <<<"$(launcher_test_ports "$build")"
+[ -n "$line2_port" ] || fail "no mirror ports configured in $build"
 export WINEPREFIX=$build/wineprefix
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -204,46 +171,8 @@ sleep 0.5
 kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start on $DISPLAY"
 xvfb_pid=$XVFB_PID
 
-winpath() { echo "Z:${1//\//\\}"; }
 record() { echo "$round $1 $2" >>"$results"; }
-now() { local t=$EPOCHREALTIME; echo "${t/,/.}"; }
-ticks_of() { stat_ticks <"/proc/$1/stat" 2>/dev/null || echo 0; }
 clock_tick=$(getconf CLK_TCK)
-
-# The wineserver of this prefix works in a folder named after the prefix's device and inode.
-prefix_wineserver_pid() {
-  local id p dev inode
-  read -r dev inode < <(stat -c '%d %i' "$WINEPREFIX")
-  id=$(printf 'server-%x-%x' "$dev" "$inode")
-  for p in $(pgrep -x wineserver64; pgrep -x wineserver); do
-    [[ $(readlink "/proc/$p/cwd" 2>/dev/null) == */"$id" ]] && { echo "$p"; return 0; }
-  done
-  return 1
-}
-
-# Wine puts the image's path first on the process's command line: the Windows path when a Windows
-# process started it, the Linux path when wine did.
-launcher_pid() { program_pid "$launcher"; }
-program_pid() {
-  local windows linux f first
-  windows=$(winpath "$run/$1") linux=$run/$1
-  for f in $(grep -lszxF -e "$windows" -e "$linux" /proc/[0-9]*/cmdline); do
-    first=$(tr '\0' '\n' 2>/dev/null <"$f" | head -1)
-    [ "$first" = "$windows" ] || [ "$first" = "$linux" ] && { f=${f#/proc/}; echo "${f%/cmdline}"; return 0; }
-  done
-  return 1
-}
-
-no_main_window() { local id; id=$(main_window_id) && [ -z "$id" ]; }
-stop_launcher() {
-  local pid=$1 end=$((SECONDS + 10))
-  kill "$pid" 2>/dev/null || true
-  while [ -d "/proc/$pid" ]; do
-    [ "$SECONDS" -lt "$end" ] || { kill -9 "$pid" 2>/dev/null || true; break; }
-    sleep 0.05
-  done
-  wait_for 10 "the main window to go" no_main_window
-}
 
 fresh_run_folder() {
   rm -rf "$run/Tallyvo"
@@ -274,31 +203,22 @@ read_memory() {
 }
 
 start_window() {
-  timeout 60 "$tools/wine-run.sh" "$build/bin/paintwatch.exe" "$(winpath "$run/$launcher")" frm_Main \
-    $((WINDOW_LEFT + 310)) $((WINDOW_TOP + 120)) 30000 >"$work/paintwatch.out" 2>"$work/paintwatch.err" ||
-    fail "the window was not painted within 30 s: $(cat "$work/paintwatch.out" "$work/paintwatch.err")"
-  local line
-  line=$(tr -d '\r' <"$work/paintwatch.out")
+  start_launcher_window
+  local line=$PAINTWATCH_LINE
   echo "$round paintwatch $line" >>"$probe_lines"
   record startup_window_ms "$(field window_ms "$line")"
   record startup_painted_ms "$(field painted_ms "$line")"
   record paintwatch_poll_ms "$(field poll_ms "$line")"
-  LAUNCHER_PID=$(launcher_pid) || fail "no Linux process of $run/$launcher"
 }
 
 download_through_window() {
   local saved=$run/Tallyvo/$package pid=$LAUNCHER_PID server_pid
   server_pid=$(prefix_wineserver_pid) || fail "no wineserver for $WINEPREFIX"
-  expect_pixel 306 311 148EED "the download picture" 60
-  timeout 10 xdotool mousemove $((WINDOW_LEFT + 306)) $((WINDOW_TOP + 311))
-  sleep 0.1
+  point_at_download_picture
   local cpu0 server0 xvfb0 clicked
   cpu0=$(ticks_of "$pid") server0=$(ticks_of "$server_pid") xvfb0=$(ticks_of "$xvfb_pid")
-  # The picture acts on the release. `xdotool click` pauses ~0.1 s after it, so press and release
-  # go apart and the release's return (a few ms after the event) is the moment of the click.
-  timeout 10 xdotool mousedown 1
-  timeout 10 xdotool mouseup 1
-  clicked=$(now)
+  press_download_picture
+  clicked=$CLICKED_AT
   watch_transfer "$saved.tmp" "$saved" 300 || fail "the window did not save the package within 300 s"
   echo "$round window seconds after the click: temp file seen $(calc "$TMP_AT - $clicked")," \
     "package saved $(calc "$DONE_AT - $clicked")" >>"$probe_lines"
@@ -376,18 +296,6 @@ window_and_fetch_round() {
   if [ "$with_download" = 1 ] && [ $((round % 2)) = 1 ]; then download_with_fetch; fi
 }
 
-# Ends this prefix's desktop process (explorer.exe), waiting up to 10 s for it to go.
-end_prefix_desktop() {
-  local p pids=()
-  for p in $(pgrep -f 'explorer.exe'); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && pids+=("$p")
-  done
-  [ "${#pids[@]}" -gt 0 ] || return 0
-  kill "${pids[@]}" 2>/dev/null || true
-  local until_s=$((SECONDS + 10))
-  while [ "$SECONDS" -lt "$until_s" ] && kill -0 "${pids[@]}" 2>/dev/null; do sleep 0.1; done
-}
-
 # A start timed the way the end-to-end scripts see the window: screenshots until it is painted.
 screenshot_startup_round() {
   fresh_run_folder
@@ -460,12 +368,7 @@ probe_self_test() {
   return "$failed"
 }
 
-# Wine's desktop process takes its display from the program that started it: one left from a run
-# without a display (tools/bench.sh's transfers) would keep every window off ours. Let the
-# prefix's server wind down first, then keep one up for every run, so no start pays for its start-up.
-timeout 20 "$wineserver" -w 2>/dev/null || { "$wineserver" -k 2>/dev/null || true; timeout 10 "$wineserver" -w 2>/dev/null || true; }
-"$wineserver" -p 2>/dev/null || true
-timeout 120 "$tools/wine-run.sh" wineboot --init >/dev/null 2>&1 || true
+keep_prefix_up_for_display
 if [ "$mode" = probes ]; then probe_self_test; exit; fi
 
 : >"$results"
@@ -474,7 +377,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 began=$SECONDS
 TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$build/pki \
   TALLYVO_PACKAGE_SIZE=$size TALLYVO_UPLOADS_RATE=0 \
-  "$src/tests/support/nginx-fixture.sh" start "$mirror" "$port" "$tls_port" >/dev/null ||
+  "$src/tests/support/nginx-fixture.sh" start "$mirror" "$port" "$tls_port" "$line2_port" >/dev/null ||
   fail "the mirror did not start on port $port (is a test run of $build using it?)"
 
 download_rounds=$rounds

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmarks of a build folder: tools/bench.sh <build folder> [parts]   (what `make bench` runs)
-# parts: any of "transfer verify launcher" (default all three).
+# parts: any of "transfer verify launcher lines" (default all four).
 #
 # transfer: one file from a private local nginx, three ways taking turns each round: the engine's
 # DownloadFile (bench_transfer.exe engine), a bare WinInet read loop (bench_transfer.exe bare),
@@ -14,7 +14,7 @@
 set -euo pipefail
 build=${1:-build}
 build=$(cd "$build" && pwd)
-parts=" ${2:-transfer verify launcher} "
+parts=" ${2:-transfer verify launcher lines} "
 wanted() { [[ $parts == *" $1 "* ]]; }
 tools=$(cd "$(dirname "$0")" && pwd)
 rounds=${BENCH_ROUNDS:-5}
@@ -212,3 +212,6 @@ verify_bench() {
 }
 wanted verify && verify_bench
 if wanted launcher; then "$tools/bench-launcher.sh" "$build"; fi
+# lines: the window's download over two lines capped per connection against aria2c given both
+# mirrors and curl on one connection (tools/bench-lines.sh; BENCH_LINES_ROUNDS, default 5).
+if wanted lines; then "$tools/bench-lines.sh" "$build"; fi

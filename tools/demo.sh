@@ -26,8 +26,8 @@ fail() {
 source "$src/tools/window-lib.bash"
 source "$src/tools/xvfb-lib.sh"
 
-read -r port tls_port <<<"$(launcher_test_ports "$build")"
-[ -n "$tls_port" ] || fail "no mirror ports configured in $build"
+read -r port tls_port line2_port <<<"$(launcher_test_ports "$build")"
+[ -n "$line2_port" ] || fail "no mirror ports configured in $build"
 [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && interactive=1
 
 rm -rf "$demo/run" "$demo"/*.png
@@ -45,10 +45,10 @@ trap cleanup EXIT
 
 TALLYVO_STUB_INSTALLER=$build/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$build/pki \
   TALLYVO_PACKAGE_SIZE=$package_size TALLYVO_UPLOADS_RATE=$rate \
-  "$src/tests/support/nginx-fixture.sh" start "$demo/mirror" "$port" "$tls_port" ||
+  "$src/tests/support/nginx-fixture.sh" start "$demo/mirror" "$port" "$tls_port" "$line2_port" ||
   fail "the local mirror did not start on port $port (is a test run using it?)"
 mirror_package=$demo/mirror/www/uploads/$package
-echo "mirror: http://127.0.0.1:$port/uploads/$package ($package_size bytes at $rate/s)"
+echo "mirror: http://127.0.0.1:$port/uploads/$package and http://localhost:$line2_port/uploads/$package ($package_size bytes at $rate/s)"
 
 cp "$build/bin/TallyvoLauncherLocal.exe" "$demo/run/"
 marker=$WINEPREFIX/drive_c/tallyvo-demo-installer.started

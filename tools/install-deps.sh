@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a Debian machine, and fetches Debian's libpng
-# source (with its patches) into .deps/. Quick when everything is already there.
+# Installs what the build, the tests and the benchmarks need on a Debian machine, and fetches
+# Debian's libpng source (with its patches) into .deps/. Quick when everything is already there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev
-          wine64 xvfb xdotool imagemagick fonts-wqy-microhei nginx curl openssl osslsigncode xauth locales)
+          wine64 xvfb xdotool imagemagick fonts-wqy-microhei nginx curl openssl osslsigncode xauth locales
+          aria2)
 
 missing=()
 for p in "${packages[@]}"; do

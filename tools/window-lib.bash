@@ -3,11 +3,11 @@
 # (message -> exit) and SHOT_DIR (where screenshots go).
 WINDOW_LEFT=428 WINDOW_TOP=161
 
-# "PORT TLS_PORT" of the mirror whose first port is compiled into the local launcher, as the
-# configured test list hands them to the mirror.
+# "PORT TLS_PORT LINE2_PORT" of the mirror whose line ports (Telecom, Unicom) are compiled into
+# the local launcher, as the configured test list hands them to the mirror.
 launcher_test_ports() {
-  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
-    sed 's/.*"\([0-9]*\)" "\([0-9]*\)"$/\1 \2/'
+  grep -o 'nginx-fixture.sh" "start" "[^"]*" "[0-9]*" "[0-9]*" "[0-9]*"' "$1/tests/CTestTestfile.cmake" |
+    sed 's/.*"\([0-9]*\)" "\([0-9]*\)" "\([0-9]*\)"$/\1 \2 \3/'
 }
 
 # Polls a shell condition until it holds or the deadline (seconds) passes.

@@ -112,6 +112,20 @@ TEST_F(NginxTransfer, InterruptedTransferResumesWithRangeAndEndsIdentical) {
     EXPECT_NE(line.find("\"Mozilla/5.0 (compatible; MSIE 9.0;"), std::string::npos) << line;
 }
 
+// The Unicom line has a port of its own on the same mirror: the same files, logged under its host.
+TEST_F(NginxTransfer, UnicomLinePortServesTheSameFilesUnderItsHost) {
+    const std::wstring line2 = testenv::NginxLine2Http();
+    ASSERT_EQ(line2.rfind(L"http://localhost:", 0), 0u) << line2;
+    ASSERT_NE(line2, L"http://localhost:" + testenv::NginxHttp().substr(sizeof("http://127.0.0.1:") - 1)) << "the same port as the Telecom line";
+    const std::string source = Publish(300 * 1024);
+    TDownloadRecorder recorder;
+    ASSERT_EQ(Download(line2 + L"/" + name_, recorder), 0) << client_->GetLastError();
+    EXPECT_EQ(ReadFileBytes(save_), source);
+    const std::string line = LogLine("GET /" + NameA() + " ");
+    EXPECT_NE(line.find(" 200 "), std::string::npos) << line;
+    EXPECT_EQ(line.substr(line.rfind(' ') + 1), "localhost") << line;
+}
+
 TEST_F(NginxTransfer, ServerIgnoringTheRangeRestartsTheFileInsteadOfAppending) {
     const std::string source = Publish(1024 * 1024);
     DownloadPartly();

@@ -17,6 +17,7 @@ std::wstring Var(const wchar_t* name) {
 
 std::wstring NginxHttp() { return Var(L"TALLYVO_NGINX_HTTP"); }
 std::wstring NginxHttps() { return Var(L"TALLYVO_NGINX_HTTPS"); }
+std::wstring NginxLine2Http() { return Var(L"TALLYVO_NGINX_LINE2_HTTP"); }
 std::wstring NginxDir() { return UnixToWindowsPath(Var(L"TALLYVO_NGINX_DIR")); }
 
 std::wstring UnixToWindowsPath(const std::wstring& unixPath) {

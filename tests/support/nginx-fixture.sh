@@ -12,11 +12,15 @@
 # port also answers for the name localhost with a certificate the test root vouches for, and
 # redirects from /to-https/ (to the same file, by a relative address) and /to-http/ (to the plain
 # port's /nolm/).
-# `nginx-fixture.sh ports` prints two ports the system has free, for a build folder's mirror.
+# `nginx-fixture.sh start DIR PORT TLS_PORT [LINE2_PORT]`: PORT is the Telecom line's, LINE2_PORT
+# the Unicom line's (the same server and files); "-" leaves a port out, so that each line can have
+# an nginx of its own that a test stops alone. TALLYVO_PACKAGE_COPY_OF=FILE serves a copy of that
+# file (its bytes and date) as the package instead of making one: two mirrors of one package.
+# `nginx-fixture.sh ports` prints three ports the system has free, for a build folder's mirror.
 set -euo pipefail
 cmd=$1 dir=${2:-}
 [ "$cmd" = ports ] && exec perl -MIO::Socket::INET -e '@s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1",
-  LocalPort => 0, Listen => 1) or die "no free port: $!\n" } 1 .. 2; print join(" ", map { $_->sockport } @s), "\n"'
+  LocalPort => 0, Listen => 1) or die "no free port: $!\n" } 1 .. 3; print join(" ", map { $_->sockport } @s), "\n"'
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
 stop() {
@@ -28,7 +32,7 @@ stop() {
 
 if [ "$cmd" = stop ]; then stop; exit 0; fi
 
-port=$3 tls_port=$4
+port=$3 tls_port=$4 line2_port=${5:--}
 stop
 mkdir -p "$dir/www/uploads" "$dir/tmp" "$dir/tls"
 if [ ! -f "$dir/tls/cert.pem" ]; then
@@ -65,6 +69,9 @@ if [ -n "${TALLYVO_STUB_INSTALLER:-}" ]; then
   [ "$(stat -c %s "$part")" -eq "$package_size" ] ||
     { echo "the sample package has $(stat -c %s "$part") bytes, not $package_size" >&2; exit 1; }
   mv -f "$part" "$dir/www/uploads/$package_name"
+elif [ -n "${TALLYVO_PACKAGE_COPY_OF:-}" ]; then
+  cp -p "$TALLYVO_PACKAGE_COPY_OF" "$dir/www/uploads/$package_name.part"
+  mv -f "$dir/www/uploads/$package_name.part" "$dir/www/uploads/$package_name"
 fi
 uploads_root=$dir/www
 if [ "${TALLYVO_PRIMARY_FOREIGN:-0}" = 1 ]; then
@@ -81,8 +88,20 @@ uploads_length=""
 [ "${TALLYVO_UPLOADS_NO_LENGTH:-0}" = 1 ] && uploads_length="ssi on; ssi_types *;"
 
 pki=$(dirname "$dir")/pki
+listen_lines=""
+for p in "$port" "$line2_port"; do [ "$p" = - ] || listen_lines+="listen 127.0.0.1:$p; "; done
+[ -n "$listen_lines" ] || { echo "nginx-fixture: neither line has a port" >&2; exit 2; }
+tls_servers=""
 trusted_tls=""
-if [ -f "$pki/localhost.crt" ]; then
+if [ "$tls_port" != - ]; then
+  tls_servers="  server {
+    listen 127.0.0.1:$tls_port ssl;
+    ssl_certificate $dir/tls/cert.pem;
+    ssl_certificate_key $dir/tls/key.pem;
+    root $dir/www;
+  }"
+fi
+if [ "$tls_port" != - ] && [ -f "$pki/localhost.crt" ]; then
   trusted_tls="  server {
     listen 127.0.0.1:$tls_port ssl;
     server_name localhost;
@@ -121,7 +140,7 @@ http {
     default $uploads_root;
   }
   server {
-    listen 127.0.0.1:$port;
+    $listen_lines
     server_name 127.0.0.1 localhost;
     root $dir/www;
     location /slow/ { alias $dir/www/; limit_rate 256k; }
@@ -129,12 +148,7 @@ http {
     location /uploads/ { limit_rate \$uploads_rate; root \$uploads_root; $uploads_length }
     location /nolm/ { alias $dir/www/; add_header Last-Modified ""; }
   }
-  server {
-    listen 127.0.0.1:$tls_port ssl;
-    ssl_certificate $dir/tls/cert.pem;
-    ssl_certificate_key $dir/tls/key.pem;
-    root $dir/www;
-  }
+$tls_servers
 $trusted_tls
 }
 CONF
@@ -143,9 +157,14 @@ token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ' | tee "$dir/www/fixture-token")
 "$nginx_bin" -c "$dir/nginx.conf" -p "$dir" 2>"$dir/start.err" || { cat "$dir/start.err"
   echo "a port taken? configure the build folder again with -U 'TALLYVO_TEST_*PORT' for new ones"; exit 1; } >&2
 ours() { [ "$(curl -sk --max-time 2 "$1/fixture-token")" = "$token" ]; }
+addresses=()
+[ "$port" = - ] || addresses+=("http://127.0.0.1:$port")
+[ "$tls_port" = - ] || addresses+=("https://127.0.0.1:$tls_port")
+[ "$line2_port" = - ] || addresses+=("http://localhost:$line2_port")
+all_ours() { local a; for a in "${addresses[@]}"; do ours "$a" || return 1; done; }
 for _ in $(seq 50); do
-  ours "http://127.0.0.1:$port" && ours "https://127.0.0.1:$tls_port" && exit 0
+  all_ours && exit 0
   sleep 0.1
 done
-echo "ports $port and $tls_port do not both answer with this nginx's token in $dir/www/fixture-token" >&2
+echo "not every one of ${addresses[*]} answers with this nginx's token in $dir/www/fixture-token" >&2
 exit 1

@@ -8,8 +8,8 @@ E2E_DIR=$E2E_BUILD/e2e/$E2E_NAME
 E2E_NGINX=${TALLYVO_NGINX_DIR:-$E2E_BUILD/nginx}
 source "$E2E_SRC/tools/window-lib.bash"
 SHOT_DIR=$E2E_DIR
-read -r E2E_PORT E2E_TLS_PORT <<<"$(launcher_test_ports "$E2E_BUILD")"
-[ -n "$E2E_TLS_PORT" ] || { echo "no test ports in $E2E_BUILD" >&2; exit 1; }
+read -r E2E_PORT E2E_TLS_PORT E2E_LINE2_PORT <<<"$(launcher_test_ports "$E2E_BUILD")"
+[ -n "$E2E_LINE2_PORT" ] || { echo "no test ports in $E2E_BUILD" >&2; exit 1; }
 PACKAGE_NAME='Tallyvo（Norvik）（完整安装包）.exe'
 export WINEPREFIX=$E2E_BUILD/wineprefix
 source "$E2E_SRC/tools/xvfb-lib.sh"
@@ -36,7 +36,7 @@ trap cleanup EXIT
 # The mirror with the sample package; an optional rate (bytes/s, 0 = unlimited) for /uploads/.
 mirror_start() {
   TALLYVO_STUB_INSTALLER=$E2E_BUILD/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$E2E_BUILD/pki TALLYVO_UPLOADS_RATE=${1:-0} \
-    "$E2E_SRC/tests/support/nginx-fixture.sh" start "$E2E_NGINX" "$E2E_PORT" "$E2E_TLS_PORT"
+    "$E2E_SRC/tests/support/nginx-fixture.sh" start "$E2E_NGINX" "$E2E_PORT" "$E2E_TLS_PORT" "$E2E_LINE2_PORT"
 }
 mirror_stop() { "$E2E_SRC/tests/support/nginx-fixture.sh" stop "$E2E_NGINX"; }
 mirror_package() { echo "$E2E_NGINX/www/uploads/$PACKAGE_NAME"; }
@@ -133,9 +133,10 @@ mirror_restart_same_package() {
 }
 
 # GETs of the package in the access log, one "range status bytes host" per line; the line
-# probe's GETs of the first 256 KiB are left out. With a line number, only from that log line on.
+# probe's GETs of the first 256 KiB are left out. With a line number, only from that log line on;
+# with a log, that mirror's instead of the shared one's.
 package_gets() {
-  tail -n +"${1:-1}" "$E2E_NGINX/access.log" 2>/dev/null | grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' |
+  tail -n +"${1:-1}" "${2:-$E2E_NGINX/access.log}" 2>/dev/null | grep -F 'GET /uploads/Tallyvo\xEF\xBC\x88Norvik' |
     grep -vF '"bytes=0-262143"' | sed 's/^GET [^ ]* "\([^"]*\)" "[^"]*" \(.*\)$/\1 \2/' || true
 }
 # The next access log line's number: nginx logs a request when it ends, so this marks "after now".
