@@ -265,7 +265,12 @@ bool TCoordinator::Ended() {
     }
     const bool waiting = std::any_of(FHeads.begin(), FHeads.end(), [](const auto& t) { return t != nullptr; }) ||
                          std::any_of(FJoins.begin(), FJoins.end(), [](const auto& j) { return j != nullptr; });
-    if (FConns.empty() && FFirstStarted && !waiting && OthersAside(-1)) {
+    // A line not asked yet (standing by, or joining) may still carry the rest.
+    const bool untried = S.First == TFirstAnswer::Ranged &&
+                         std::any_of(S.Lines.begin(), S.Lines.end(), [](const std::unique_ptr<TLine>& line) {
+                             return line->Status == TLineStatus::Waiting && line->AsideUntil == 0;
+                         });
+    if (FConns.empty() && FFirstStarted && !waiting && !untried && OthersAside(-1)) {
         Fail(FLastFailure);  // every line refuses at once
         return true;
     }
@@ -405,6 +410,10 @@ void TCoordinator::StartConnections() {
     for (size_t i = 0; i < S.Lines.size(); ++i) {
         TLine& line = *S.Lines[i];
         if (line.Status != TLineStatus::Joined || line.AsideUntil > now || line.NextStartAt > now) continue;
+        if (line.AsideUntil != 0 && line.Bytes > line.BytesAtAside) {
+            line.AsideUntil = 0;  // back: it delivers again
+            line.Backoff = 0;
+        }
         if (line.CapBackAt != 0 && line.CapBackAt <= now) {
             line.Cap = std::min(line.Cap + 1, S.ConnectionsPerLine);
             line.CapBackAt = 0;
@@ -433,6 +442,7 @@ void TCoordinator::StartConnection(int index) {
 void TCoordinator::SetAside(TLine& line) {
     line.Backoff = line.Backoff == 0 ? kFirstBackoffMs : std::min(line.Backoff * 2, kMaxBackoffMs);
     line.AsideUntil = GetTickCount64() + line.Backoff;
+    line.BytesAtAside = line.Bytes;
 }
 
 void TCoordinator::WriteSide() { WriteSideFile(S.SideName, FSide); }

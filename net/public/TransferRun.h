@@ -46,6 +46,7 @@ struct TLine {
     uint64_t CapBackAt = 0;   // a 503 with Retry-After gives its connection back at this tick
     uint64_t NextStartAt = 0; // no new connection before this tick after one failed
     std::atomic<int64_t> Bytes{0};
+    int64_t BytesAtAside = 0;
 };
 
 enum class TConnEnd { Idle, Failed, Busy, Fatal };

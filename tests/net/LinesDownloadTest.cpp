@@ -154,6 +154,26 @@ TEST_F(LinesDownload, BusyAnswerTakesOneConnectionOffAndAStandbyLineWaits) {
     EXPECT_TRUE(other_->Requests().empty()) << "the line the user did not choose stands by";
 }
 
+// The line the user chose breaks off after its first megabyte and then refuses: the line standing
+// by carries the rest, from the byte the first one reached.
+TEST_F(LinesDownload, AStandbyLineTakesOverWhenTheChosenLineFails) {
+    const std::string body = testsrv::PatternBody(3 * kMiB, 61);
+    testsrv::ScriptedResponse file = File(std::string());
+    file.headers.push_back({"ETag", kTagA});
+    testsrv::ScriptedResponse cut = file;
+    cut.cutAfterBytes = kMiB;
+    server_.Add(file, testsrv::IsHead(), true, testsrv::ServeRanges(body));
+    server_.Add(cut, testsrv::IsGet(), false, testsrv::ServeRanges(body));
+    Serve(*other_, body, 0);
+    TDownloadRecorder recorder;
+    ASSERT_EQ(RunLines(recorder, true), 0) << client_->GetLastError();
+    EXPECT_TRUE(ReadFileBytes(save_) == body);
+    const std::vector<TAsked> asked = RangesAsked(*other_, body.size());
+    ASSERT_FALSE(asked.empty());
+    EXPECT_GE(asked.front().First, kMiB) << "what the chosen line delivered is not asked again";
+    EXPECT_EQ(BytesOf(0) + BytesOf(1), static_cast<int64_t>(body.size()));
+}
+
 // A part with holes from an earlier run: only the holes are asked for, and a part of the earlier
 // format (one range from 0, no Have) continues from its length.
 TEST_F(LinesDownload, PartWithHolesResumesOnlyTheHoles) {
