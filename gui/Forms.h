@@ -85,6 +85,13 @@ public:
     bool HandleDialogKey(WORD key, TShiftState shift);
     bool HandleDialogChar(wchar_t ch);
 
+    // The element that has the keyboard focus while the form's window has it: a picture holding
+    // the keyboard's turn, or nullptr for the form itself. Windowed controls have the real focus.
+    virtual TControl* FocusedElement() { return nullptr; }
+    // Sends a screen reader the focus event for a picture that now has the focus; the system
+    // sends its own for windows.
+    void AccessibleFocusMayHaveMoved();
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -92,6 +99,7 @@ protected:
     // Shown activated from the first: a window first shown without activation loses it again
     // at its next frame change under Wine.
     int ShowCommand() const override { return SW_SHOW; }
+    long ClassAccessibleRole() const override;
 
 private:
     void ApplyLayeredAttributes();
@@ -107,6 +115,7 @@ private:
     TModalResult modalResult_ = mrNone;
     int dpi_ = kDesignDpi;
     bool rescaling_ = false;
+    const TControl* announcedFocus_ = nullptr;
 };
 
 // Builds a form and runs its OnCreate, as the framework's form loading would.

@@ -1,5 +1,6 @@
 #include "gui/WinControl.h"
 
+#include "gui/Accessible.h"
 #include "gui/Forms.h"
 #include "sys/SysUtils.h"
 
@@ -223,7 +224,10 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     case WM_SETFOCUS:
         DefaultHandler(m);
-        if (TForm* form = ParentForm()) form->FocusArrived(this);
+        if (TForm* form = ParentForm()) {
+            form->FocusArrived(this);
+            form->AccessibleFocusMayHaveMoved();
+        }
         FocusReceived();
         return;
     case WM_KILLFOCUS:
@@ -249,6 +253,12 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     case CM_SHOWINGCHANGED:
         m.Result = 0;
+        return;
+    case WM_GETOBJECT:
+        if (!AnswerGetObject(*this, m)) DefaultHandler(m);
+        return;
+    case CM_ACCESSIBLEACTION:
+        RunAccessibleAction(*this, reinterpret_cast<const TControl*>(m.WParam));
         return;
     case WM_NCPAINT:
         // Under Wine the default takes a window DC of its own, a server and X round trip per

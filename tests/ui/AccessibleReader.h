@@ -1,0 +1,41 @@
+#pragma once
+// A window read as a screen reader reads it: through oleacc, never through the framework.
+#include <windows.h>
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+// Spelled out: MinGW's IID_IAccessible from -loleacc names an import thunk.
+extern const IID kIidAccessible;
+
+// An owned IAccessible.
+class TAccessibleRef {
+public:
+    explicit TAccessibleRef(IAccessible* object = nullptr) : object_(object) {}
+    ~TAccessibleRef() {
+        if (object_) object_->Release();
+    }
+    TAccessibleRef(TAccessibleRef&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+    TAccessibleRef(const TAccessibleRef&) = delete;
+    TAccessibleRef& operator=(const TAccessibleRef&) = delete;
+    IAccessible* operator->() const { return object_; }
+    IAccessible* Get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+private:
+    IAccessible* object_;
+};
+
+TAccessibleRef WindowObject(HWND window, LONG objectId = OBJID_CLIENT);
+// One element: `push button "立即下载" [focusable focused]`, with ` = 37%` when it has a value.
+std::wstring DescribeElement(IAccessible* object, long childId);
+// The client's own line, then one per child in AccessibleChildren's order.
+std::vector<std::wstring> AccessibleTree(HWND window);
+// The id of the client's simple child with this name; 0 when there is none.
+long ChildNamed(IAccessible* client, const std::wstring& name);
+
+}  // namespace uitest
