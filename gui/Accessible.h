@@ -14,6 +14,8 @@ class TForm;
 
 // Posted to the root's window by a screen reader's default action; wParam is the element.
 constexpr UINT CM_ACCESSIBLEACTION = 0xB01A;
+// Posted to a form whose focused element may have changed; answered once the tree has settled.
+constexpr UINT CM_ACCESSIBLEFOCUS = 0xB01B;
 
 // The object for WM_GETOBJECT's id (the client, or a form's window for its name); false when the
 // control has none of its own and the system answers.

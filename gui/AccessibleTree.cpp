@@ -86,7 +86,12 @@ std::wstring TControl::AccessibleName() const {
 long TForm::ClassAccessibleRole() const { return modal_ ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_WINDOW; }
 
 void TForm::AccessibleFocusMayHaveMoved() {
-    if (!HandleAllocated()) return;
+    if (!HandleAllocated() || focusCheckPosted_) return;
+    focusCheckPosted_ = PostMessageW(Handle(), CM_ACCESSIBLEFOCUS, 0, 0) != FALSE;
+}
+
+void TForm::AnnounceFocus() {
+    focusCheckPosted_ = false;
     const TControl* focused = GetFocus() == Handle() ? FocusedElement() : nullptr;
     if (focused == announcedFocus_) return;
     announcedFocus_ = focused;

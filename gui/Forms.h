@@ -88,8 +88,10 @@ public:
     // The element that has the keyboard focus while the form's window has it: a picture holding
     // the keyboard's turn, or nullptr for the form itself. Windowed controls have the real focus.
     virtual TControl* FocusedElement() { return nullptr; }
-    // Sends a screen reader the focus event for a picture that now has the focus; the system
-    // sends its own for windows.
+    // Sends a screen reader the focus event for a picture that now has the focus, once the
+    // messages being handled are done (a page change shows one page before it hides the other,
+    // and an event names its element by its place among the showing ones). The system sends its
+    // own for windows.
     void AccessibleFocusMayHaveMoved();
 
 protected:
@@ -116,6 +118,8 @@ private:
     int dpi_ = kDesignDpi;
     bool rescaling_ = false;
     const TControl* announcedFocus_ = nullptr;
+    bool focusCheckPosted_ = false;
+    void AnnounceFocus();
 };
 
 // Builds a form and runs its OnCreate, as the framework's form loading would.

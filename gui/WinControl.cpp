@@ -421,8 +421,22 @@ void TWinControl::AlignControls(TControl* requester) {
     }
 }
 
+namespace {
+
+// A window hidden with the focus in it would keep the keys from the form (a page change with a
+// line button focused): the form takes the focus, and its keyboard turns go on from there.
+void HandFocusToForm(TWinControl& hidden) {
+    const HWND focus = GetFocus();
+    if (!focus || (focus != hidden.Handle() && !IsChild(hidden.Handle(), focus))) return;
+    TForm* form = hidden.ParentForm();
+    if (form && form != &hidden && form->HandleAllocated()) ::SetFocus(form->Handle());
+}
+
+}  // namespace
+
 void TWinControl::SetVisible(bool visible) {
     if (visible == Visible()) return;
+    if (!visible && handle_) HandFocusToForm(*this);
     TControl::SetVisible(visible);
     if (!handle_ && visible && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
     if (!handle_) return;

@@ -49,6 +49,10 @@ TAccessibleRef WindowObject(HWND window, LONG objectId) {
     return TAccessibleRef(object);
 }
 
+std::wstring NameOf(IAccessible* object, long childId) {
+    return ReadText([&](BSTR* name) { return object->get_accName(Child(childId), name); });
+}
+
 std::wstring DescribeElement(IAccessible* object, long childId) {
     VARIANT role{}, state{};
     object->get_accRole(Child(childId), &role);
@@ -56,7 +60,7 @@ std::wstring DescribeElement(IAccessible* object, long childId) {
     for (const auto& known : kRoles) {
         if (known.first == role.lVal) line = known.second;
     }
-    line += L" \"" + ReadText([&](BSTR* name) { return object->get_accName(Child(childId), name); }) + L"\"";
+    line += L" \"" + NameOf(object, childId) + L"\"";
     const std::wstring shown = ReadText([&](BSTR* value) { return object->get_accValue(Child(childId), value); });
     if (!shown.empty()) line += L" = " + shown;
     object->get_accState(Child(childId), &state);
@@ -95,7 +99,7 @@ long ChildNamed(IAccessible* client, const std::wstring& name) {
     long count = 0;
     client->get_accChildCount(&count);
     for (long id = 1; id <= count; ++id) {
-        if (ReadText([&](BSTR* text) { return client->get_accName(Child(id), text); }) == name) return id;
+        if (NameOf(client, id) == name) return id;
     }
     return 0;
 }

@@ -35,6 +35,7 @@ TAccessibleRef WindowObject(HWND window, LONG objectId = OBJID_CLIENT);
 std::wstring DescribeElement(IAccessible* object, long childId);
 // The client's own line, then one per child in AccessibleChildren's order.
 std::vector<std::wstring> AccessibleTree(HWND window);
+std::wstring NameOf(IAccessible* object, long childId);
 // The id of the client's simple child with this name; 0 when there is none.
 long ChildNamed(IAccessible* client, const std::wstring& name);
 

@@ -33,6 +33,7 @@ protected:
 };
 
 TEST_F(Accessible, EachPageReadsAsItsControls) {
+    EXPECT_EQ(L"Tallyvo", uitest::NameOf(uitest::WindowObject(form->Handle(), OBJID_WINDOW).Get(), CHILDID_SELF));
     EXPECT_EQ((Lines{L"window \"Tallyvo\" [focusable]", L"push button \"最小化\" [focusable]",
                      L"push button \"立即下载\" [focusable focused]", L"radio button \"电信\" [focusable checked]",
                      L"radio button \"联通\" [focusable]"}),
@@ -90,6 +91,14 @@ TEST_F(Accessible, TheDefaultActionRunsLaterFromTheWindowsQueue) {
     child.vt = VT_I4;
     child.lVal = uitest::ChildNamed(client.Get(), L"立即下载");
     ASSERT_NE(0, child.lVal);
+    long x = 0, y = 0, width = 0, height = 0;
+    ASSERT_EQ(S_OK, client->accLocation(&x, &y, &width, &height, child));
+    EXPECT_EQ(215, width);
+    EXPECT_EQ(57, height);
+    VARIANT hit{};
+    ASSERT_EQ(S_OK, client->accHitTest(x + width / 2, y + height / 2, &hit));
+    EXPECT_EQ(VT_I4, hit.vt);
+    EXPECT_EQ(child.lVal, hit.lVal);
     services.Runs = {{{{dsStart}}, 0}, {{{dsStart}}, 0}};
 
     ASSERT_EQ(S_OK, client->accDoDefaultAction(child));
@@ -106,35 +115,65 @@ TEST_F(Accessible, TheDefaultActionRunsLaterFromTheWindowsQueue) {
 std::vector<std::wstring> g_events;
 
 void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    const wchar_t* kind = event == EVENT_OBJECT_FOCUS         ? L"focus "
+                          : event == EVENT_OBJECT_STATECHANGE ? L"state "
+                          : event == EVENT_OBJECT_VALUECHANGE ? L"value "
+                          : event == EVENT_SYSTEM_ALERT       ? L"alert "
+                                                              : nullptr;
     IAccessible* target = nullptr;
     VARIANT id{};
-    if (object != OBJID_CLIENT || FAILED(AccessibleObjectFromEvent(window, object, child, &target, &id))) return;
+    if (!kind || object != OBJID_CLIENT || FAILED(AccessibleObjectFromEvent(window, object, child, &target, &id))) return;
     uitest::TAccessibleRef owned(target);
-    const wchar_t* kind = event == EVENT_OBJECT_FOCUS ? L"focus " : event == EVENT_OBJECT_STATECHANGE ? L"state " : L"value ";
     g_events.push_back(kind + uitest::DescribeElement(target, id.lVal));
 }
 
-TEST_F(Accessible, EventsFollowTheFocusTheLineAndTheProgress) {
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, RecordEvent,
-                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    ASSERT_NE(nullptr, hook);
-    const auto seen = [](const std::wstring& line) {
+// Every event of this process, as a reader's hook outside it would get them.
+struct TEventHook {
+    TEventHook()
+        : hook(SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_OBJECT_VALUECHANGE, nullptr, RecordEvent, GetCurrentProcessId(),
+                               0, WINEVENT_OUTOFCONTEXT)) {
+        g_events.clear();
+    }
+    ~TEventHook() { UnhookWinEvent(hook); }
+    bool Seen(const std::wstring& line) const {
         return uitest::PumpUntil([&] { return std::find(g_events.begin(), g_events.end(), line) != g_events.end(); }, 3000);
-    };
-    form->labCustomClick(nullptr);
-    EXPECT_TRUE(seen(L"focus push button \"立即下载\" [focusable focused]"));
+    }
+    // For a failure's message.
+    static std::wstring All() {
+        std::wstring all;
+        for (const std::wstring& line : g_events) all += line + L"\n";
+        return all;
+    }
+    HWINEVENTHOOK hook;
+};
+
+TEST_F(Accessible, EventsFollowTheFocusTheLineTheProgressAndThePrompt) {
+    TEventHook events;
+    ASSERT_NE(nullptr, events.hook);
     uitest::PressKeys(form->Handle(), {VK_TAB});
-    EXPECT_TRUE(seen(L"focus push button \"更改\" [focusable focused]"));
-    form->labBackClick(nullptr);
+    EXPECT_TRUE(events.Seen(L"focus radio button \"电信\" [focusable focused checked]"));
     uitest::PressKeys(form->Handle(), {VK_RIGHT});
-    EXPECT_TRUE(seen(L"state radio button \"联通\" [focusable checked]"));
-    services.Runs = {{{{dsProgress, 37, 100}, {dsProgress, 38, 100}, {dsProgress, 100, 100}}, 0}};
-    form->btnDownloadNowClick(nullptr);
-    EXPECT_TRUE(seen(L"value progress bar \"\" = 37% []"));
-    EXPECT_TRUE(seen(L"value progress bar \"\" = 100% []"));
-    UnhookWinEvent(hook);
+    EXPECT_TRUE(events.Seen(L"state radio button \"联通\" [focusable focused checked]"));
+    form->labCustomClick(nullptr);
+    EXPECT_TRUE(events.Seen(L"focus push button \"立即下载\" [focusable focused]")) << TEventHook::All();
+    uitest::PressKeys(form->Handle(), {VK_TAB});
+    EXPECT_TRUE(events.Seen(L"focus push button \"更改\" [focusable focused]"));
+    uitest::TAccessibleRef client = uitest::WindowObject(form->Handle());
+    VARIANT focus{};
+    ASSERT_EQ(S_OK, client->get_accFocus(&focus));
+    ASSERT_EQ(VT_I4, focus.vt);
+    EXPECT_EQ(uitest::ChildNamed(client.Get(), L"更改"), focus.lVal);
+
+    services.Runs = {{{{dsProgress, 37, 100}, {dsProgress, 38, 100}, {dsProgress, 100, 100}}, -1}};
+    uitest::TPromptDriver driver([&](HWND prompt) {
+        EXPECT_TRUE(events.Seen(L"alert dialog \"提示信息\" [focusable]"));
+        uitest::ClickClose(prompt);
+    });
+    form->btnDownloadClick(nullptr);
+    EXPECT_TRUE(driver.Ran());
+    EXPECT_TRUE(events.Seen(L"value progress bar \"\" = 37% []"));
+    EXPECT_TRUE(events.Seen(L"value progress bar \"\" = 100% []"));
     for (const std::wstring& line : g_events) EXPECT_NE(L"value progress bar \"\" = 38% []", line);
-    g_events.clear();
 }
 
 TEST_F(Accessible, TheTaskbarButtonFollowsADownloadAFailureAndACloseQuestion) {
