@@ -58,13 +58,13 @@ TWinControl* AccessibleRoot(const TControl& control) {
     return nullptr;
 }
 
+// The element is looked for before it is touched: it may have gone while the action was queued.
 void RunAccessibleAction(TWinControl& root, const TControl* element) {
-    if (element != &root) {
-        const std::vector<TControl*> elements = AccessibleElements(root);
-        if (std::find(elements.begin(), elements.end(), element) == elements.end()) return;
-    }
+    const std::vector<TControl*> elements = AccessibleElements(root);
+    const bool showing = element == &root ? root.Showing()
+                                          : std::find(elements.begin(), elements.end(), element) != elements.end();
     auto* target = const_cast<TControl*>(element);
-    if (target->Showing() && target->EffectivelyEnabled()) target->AccessibleAction();
+    if (showing && target->EffectivelyEnabled()) target->AccessibleAction();
 }
 
 void NotifyAccessibleValue(TControl& control) { Notify(EVENT_OBJECT_VALUECHANGE, control); }

@@ -83,7 +83,7 @@ TEST_F(Accessible, ThePromptAndTheMessageDialogReadAsDialogsWithTheirTitle) {
               dialog);
 }
 
-// The reader's call returns before the click runs; a picture hidden by then is not pressed.
+// The reader's call returns before the click runs; a picture hidden or disabled by then is not pressed.
 TEST_F(Accessible, TheDefaultActionRunsLaterFromTheWindowsQueue) {
     uitest::TAccessibleRef client = uitest::WindowObject(form->Handle());
     ASSERT_TRUE(client);
@@ -107,6 +107,12 @@ TEST_F(Accessible, TheDefaultActionRunsLaterFromTheWindowsQueue) {
     EXPECT_TRUE(services.Downloads.empty());
 
     form->labBackClick(nullptr);
+    ASSERT_EQ(S_OK, client->accDoDefaultAction(child));
+    form->btnDownloadNow->SetEnabled(false);
+    uitest::Pump();
+    EXPECT_TRUE(services.Downloads.empty());
+
+    form->btnDownloadNow->SetEnabled(true);
     ASSERT_EQ(S_OK, client->accDoDefaultAction(child));
     EXPECT_TRUE(services.Downloads.empty());
     EXPECT_TRUE(uitest::PumpUntil([&] { return !services.Downloads.empty(); }));
