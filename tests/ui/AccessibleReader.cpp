@@ -11,9 +11,8 @@ namespace {
 const std::pair<long, const wchar_t*> kRoles[] = {
     {ROLE_SYSTEM_WINDOW, L"window"},       {ROLE_SYSTEM_DIALOG, L"dialog"},
     {ROLE_SYSTEM_PUSHBUTTON, L"push button"}, {ROLE_SYSTEM_RADIOBUTTON, L"radio button"},
-    {ROLE_SYSTEM_CHECKBUTTON, L"check box"}, {ROLE_SYSTEM_LINK, L"link"},
-    {ROLE_SYSTEM_STATICTEXT, L"text"},     {ROLE_SYSTEM_TEXT, L"editable text"},
-    {ROLE_SYSTEM_PROGRESSBAR, L"progress bar"}, {ROLE_SYSTEM_CLIENT, L"client"},
+    {ROLE_SYSTEM_LINK, L"link"},           {ROLE_SYSTEM_STATICTEXT, L"text"},
+    {ROLE_SYSTEM_TEXT, L"editable text"},  {ROLE_SYSTEM_PROGRESSBAR, L"progress bar"},
 };
 const std::pair<long, const wchar_t*> kStates[] = {
     {STATE_SYSTEM_UNAVAILABLE, L"unavailable"}, {STATE_SYSTEM_FOCUSABLE, L"focusable"},
@@ -74,12 +73,12 @@ std::wstring DescribeElement(IAccessible* object, long childId) {
 std::vector<std::wstring> AccessibleTree(HWND window) {
     TAccessibleRef client = WindowObject(window);
     if (!client) return {L"no object"};
-    std::vector<std::wstring> lines{DescribeElement(client.Get(), CHILDID_SELF)};
+    std::vector<std::wstring> lines{DescribeElement(client.get(), CHILDID_SELF)};
     long count = 0;
     client->get_accChildCount(&count);
     std::vector<VARIANT> children(static_cast<size_t>(count));
     LONG got = 0;
-    if (count > 0) AccessibleChildren(client.Get(), 0, count, children.data(), &got);
+    if (count > 0) AccessibleChildren(client.get(), 0, count, children.data(), &got);
     for (LONG i = 0; i < got; ++i) {
         VARIANT& child = children[static_cast<size_t>(i)];
         if (child.vt == VT_DISPATCH) {
@@ -87,9 +86,9 @@ std::vector<std::wstring> AccessibleTree(HWND window) {
             child.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&object));
             child.pdispVal->Release();
             TAccessibleRef owned(object);
-            lines.push_back(owned ? DescribeElement(owned.Get(), CHILDID_SELF) : L"no object");
+            lines.push_back(owned ? DescribeElement(owned.get(), CHILDID_SELF) : L"no object");
         } else {
-            lines.push_back(DescribeElement(client.Get(), child.lVal));
+            lines.push_back(DescribeElement(client.get(), child.lVal));
         }
     }
     return lines;

@@ -4,6 +4,7 @@
 
 #include <oleacc.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,23 +13,10 @@ namespace uitest {
 // Spelled out: MinGW's IID_IAccessible from -loleacc names an import thunk.
 extern const IID kIidAccessible;
 
-// An owned IAccessible.
-class TAccessibleRef {
-public:
-    explicit TAccessibleRef(IAccessible* object = nullptr) : object_(object) {}
-    ~TAccessibleRef() {
-        if (object_) object_->Release();
-    }
-    TAccessibleRef(TAccessibleRef&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-    TAccessibleRef(const TAccessibleRef&) = delete;
-    TAccessibleRef& operator=(const TAccessibleRef&) = delete;
-    IAccessible* operator->() const { return object_; }
-    IAccessible* Get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    IAccessible* object_;
+struct TReleaseAccessible {
+    void operator()(IAccessible* object) const { object->Release(); }
 };
+using TAccessibleRef = std::unique_ptr<IAccessible, TReleaseAccessible>;
 
 TAccessibleRef WindowObject(HWND window, LONG objectId = OBJID_CLIENT);
 // One element: `push button "立即下载" [focusable focused]`, with ` = 37%` when it has a value.

@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(Accessible, EachPageReadsAsItsControls) {
-    EXPECT_EQ(L"Tallyvo", uitest::NameOf(uitest::WindowObject(form->Handle(), OBJID_WINDOW).Get(), CHILDID_SELF));
+    EXPECT_EQ(L"Tallyvo", uitest::NameOf(uitest::WindowObject(form->Handle(), OBJID_WINDOW).get(), CHILDID_SELF));
     EXPECT_EQ((Lines{L"window \"Tallyvo\" [focusable]", L"push button \"最小化\" [focusable]",
                      L"push button \"立即下载\" [focusable focused]", L"radio button \"电信\" [focusable checked]",
                      L"radio button \"联通\" [focusable]"}),
@@ -89,7 +89,7 @@ TEST_F(Accessible, TheDefaultActionRunsLaterFromTheWindowsQueue) {
     ASSERT_TRUE(client);
     VARIANT child;
     child.vt = VT_I4;
-    child.lVal = uitest::ChildNamed(client.Get(), L"立即下载");
+    child.lVal = uitest::ChildNamed(client.get(), L"立即下载");
     ASSERT_NE(0, child.lVal);
     long x = 0, y = 0, width = 0, height = 0;
     ASSERT_EQ(S_OK, client->accLocation(&x, &y, &width, &height, child));
@@ -168,7 +168,7 @@ TEST_F(Accessible, EventsFollowTheFocusTheLineTheProgressAndThePrompt) {
     VARIANT focus{};
     ASSERT_EQ(S_OK, client->get_accFocus(&focus));
     ASSERT_EQ(VT_I4, focus.vt);
-    EXPECT_EQ(uitest::ChildNamed(client.Get(), L"更改"), focus.lVal);
+    EXPECT_EQ(uitest::ChildNamed(client.get(), L"更改"), focus.lVal);
 
     services.Runs = {{{{dsProgress, 37, 100}, {dsProgress, 38, 100}, {dsProgress, 100, 100}}, -1}};
     uitest::TPromptDriver driver([&](HWND prompt) {
