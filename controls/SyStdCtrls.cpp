@@ -3,6 +3,8 @@
 #include "gui/Forms.h"
 #include "gui/WindowDataRegistry.h"
 
+#include <oleacc.h>
+
 #include <vector>
 
 namespace {
@@ -98,6 +100,10 @@ LRESULT TSyWinControl::ControlColor(HDC dc) {
     }
     return reinterpret_cast<LRESULT>(FBrush.Get());
 }
+
+long TSyCustomEdit::ClassAccessibleRole() const { return ROLE_SYSTEM_TEXT; }
+
+DWORD TSyCustomEdit::AccessibleState() const { return FReadOnly ? STATE_SYSTEM_READONLY : 0; }
 
 TSyCustomEdit::TSyCustomEdit(gui::TComponent* owner) : TSyWinControl(owner) {
     SetBounds(Left(), Top(), kDefaultEditWidth, kDefaultEditHeight);

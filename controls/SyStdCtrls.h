@@ -99,6 +99,10 @@ public:
 
     const std::wstring& Text() const { return Caption(); }
     void SetText(const std::wstring& text) { SetCaption(text); }
+    // The text is the value; the name is only what window data gives it (its label's words).
+    std::wstring AccessibleName() const override { return StoredAccessibleName(); }
+    std::wstring AccessibleValue() const override { return Text(); }
+    DWORD AccessibleState() const override;
     int SelStart();
     int SelLength();
     void SetSelStart(int start);
@@ -139,6 +143,7 @@ public:
     gui::TNotifyEvent OnChange;
 
 protected:
+    long ClassAccessibleRole() const override;
     void CreateParams(gui::TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(gui::TMessage& message) override;

@@ -1,9 +1,12 @@
 #include "controls/TesselRadioButton.h"
 
+#include "gui/Accessible.h"
 #include "gui/Dpi.h"
 #include "gui/Forms.h"
 #include "gui/ParentBackground.h"
 #include "gui/WindowDataRegistry.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <exception>
@@ -43,6 +46,10 @@ TTesselRadioButton::TTesselRadioButton(gui::TComponent* owner)
     FCheckedGlyph.OnChange = [this, glyphChanged] { glyphChanged(FCheckedGlyph); };
 }
 
+long TTesselRadioButton::ClassAccessibleRole() const { return ROLE_SYSTEM_RADIOBUTTON; }
+
+DWORD TTesselRadioButton::AccessibleState() const { return FChecked ? STATE_SYSTEM_CHECKED : 0; }
+
 void TTesselRadioButton::SetChecked(bool checked) {
     if (checked == FChecked) return;
     FChecked = checked;
@@ -51,6 +58,7 @@ void TTesselRadioButton::SetChecked(bool checked) {
     } else {
         FHot = false;
     }
+    gui::NotifyAccessibleState(*this);
     if (!checked) return;
     UncheckSiblings();
     Click();

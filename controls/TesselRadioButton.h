@@ -24,6 +24,9 @@ public:
     bool Checked() const { return FChecked; }
     // Checking unchecks the other radio buttons of the parent and fires OnClick.
     void SetChecked(bool checked);
+    DWORD AccessibleState() const override;
+    void AccessibleAction() override { SetChecked(true); }
+    long ClassAccessibleRole() const override;
 
     gui::TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(gui::TAlignment alignment);

@@ -8,6 +8,8 @@
 #include "sys/SysUtils.h"
 #include "gui/WindowDataRegistry.h"
 
+#include <oleacc.h>
+
 using gui::TPngImage;
 
 namespace {
@@ -139,6 +141,8 @@ void DrawPngButtonCaption(gui::TCanvas& canvas, const TPngCaptionLook& look) {
     canvas.TextRect(gui::Rect(0, 0, look.Width, look.Height), x + look.OffsetX, y + look.OffsetY, look.Caption);
     canvas.Brush.SetStyle(gui::bsSolid);
 }
+
+long TPNGImageButton::ClassAccessibleRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
 
 TPNGImageButton::TPNGImageButton(gui::TComponent* owner)
     : gui::TGraphicControl(owner),

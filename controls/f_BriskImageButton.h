@@ -119,6 +119,7 @@ public:
     void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
+    long ClassAccessibleRole() const override;
     void Notification(gui::TComponent* component, gui::TOperation operation) override;
     void Paint() override;
     // Makes image current and repaints; false when it already was.

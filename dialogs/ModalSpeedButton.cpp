@@ -2,8 +2,12 @@
 
 #include "gui/Forms.h"
 
+#include <oleacc.h>
+
 using gui::RGBColor;
 using gui::TColor;
+
+long TModalSpeedButton::ClassAccessibleRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
 
 TModalSpeedButton::TModalSpeedButton(gui::TComponent* owner)
     : gui::TCustomControl(owner),

@@ -84,6 +84,7 @@ public:
     bool DialogChar(wchar_t ch) override;
 
 protected:
+    long ClassAccessibleRole() const override;
     void Paint() override;
     bool EraseBackground(HDC dc) override;
     void MouseEnter() override;

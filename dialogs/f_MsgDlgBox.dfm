@@ -69,6 +69,7 @@ object frm_MsgDlg: Tfrm_MsgDlg
         OnMouseDown = Image1MouseDown
       end
       object Image2: TImage
+        AccessibleName = '关闭'
         Left = 309
         Top = 4
         Width = 26

@@ -239,6 +239,8 @@ void TControl::SetVisible(bool visible) {
     if (!visible && g_mouseControl == this) SetMouseControl(nullptr);
     VisibleChanged();
     RequestAlign();
+    // A page or a picture that comes or goes can move the element that has the focus.
+    if (TForm* form = ParentForm()) form->AccessibleFocusMayHaveMoved();
 }
 
 bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }

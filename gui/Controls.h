@@ -202,8 +202,24 @@ public:
     void ParentFontChanged();
     void ParentColorChanged();
 
+    // What a screen reader hears of the control (gui/Accessible.h). The role (oleacc's
+    // ROLE_SYSTEM_*; 0: no element, a container is read through) and the name come from the
+    // class unless window data sets them; the name defaults to the caption without its '&'.
+    long AccessibleRole() const { return accessibleRole_ ? accessibleRole_ : ClassAccessibleRole(); }
+    void SetAccessibleRole(long role) { accessibleRole_ = role; }
+    virtual std::wstring AccessibleName() const;
+    void SetAccessibleName(const std::wstring& name) { accessibleName_ = name; }
+    virtual std::wstring AccessibleValue() const { return accessibleValue_; }
+    void SetAccessibleValue(const std::wstring& value) { accessibleValue_ = value; }
+    // STATE_SYSTEM_* bits of the control's own (checked, read-only); the framework adds the rest.
+    virtual DWORD AccessibleState() const { return 0; }
+    // The default action a screen reader asks for: what a click does.
+    virtual void AccessibleAction() { Click(); }
+
 protected:
     friend class TWinControl;
+    virtual long ClassAccessibleRole() const { return 0; }
+    const std::wstring& StoredAccessibleName() const { return accessibleName_; }
     // Bounds as the layout sets them: no new anchor base, no realign request.
     virtual void ApplyBounds(int left, int top, int width, int height);
     void RequestAlign();
@@ -235,6 +251,9 @@ private:
     TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csDoubleClicks;
     bool clicked_ = false;
     bool focusMark_ = false;
+    long accessibleRole_ = 0;
+    std::wstring accessibleName_;
+    std::wstring accessibleValue_;
 };
 
 // A windowless control with a canvas and a Paint to override.

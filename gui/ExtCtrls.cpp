@@ -1,11 +1,15 @@
 #include "gui/ExtCtrls.h"
 
+#include <oleacc.h>
+
 namespace gui {
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 105, 105);
     picture_.OnChange = [this] { PictureChanged(); };
 }
+
+long TImage::ClassAccessibleRole() const { return OnClick ? ROLE_SYSTEM_PUSHBUTTON : 0; }
 
 void TImage::PictureChanged() {
     if (TGraphic* graphic = picture_.Graphic()) {

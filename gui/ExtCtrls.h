@@ -25,6 +25,7 @@ public:
     void ChangeScale(int toDpi, int fromDpi) override;
 
 protected:
+    long ClassAccessibleRole() const override;  // a button when it can be clicked, else none
     void Paint() override;
 
 private:

@@ -1,5 +1,6 @@
 #include "gui/Forms.h"
 
+#include "gui/Accessible.h"
 #include "sys/SysUtils.h"
 
 #include <vector>
@@ -299,6 +300,10 @@ void TForm::WndProc(TMessage& m) {
     switch (m.Msg) {
     case WM_CLOSE:
         Close();
+        m.Result = 0;
+        return;
+    case CM_ACCESSIBLEFOCUS:
+        AnnounceFocus();
         m.Result = 0;
         return;
     case WM_DPICHANGED:

@@ -85,6 +85,15 @@ public:
     bool HandleDialogKey(WORD key, TShiftState shift);
     bool HandleDialogChar(wchar_t ch);
 
+    // The element that has the keyboard focus while the form's window has it: a picture holding
+    // the keyboard's turn, or nullptr for the form itself. Windowed controls have the real focus.
+    virtual TControl* FocusedElement() { return nullptr; }
+    // Sends a screen reader the focus event for a picture that now has the focus, once the
+    // messages being handled are done (a page change shows one page before it hides the other,
+    // and an event names its element by its place among the showing ones). The system sends its
+    // own for windows.
+    void AccessibleFocusMayHaveMoved();
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -92,6 +101,7 @@ protected:
     // Shown activated from the first: a window first shown without activation loses it again
     // at its next frame change under Wine.
     int ShowCommand() const override { return SW_SHOW; }
+    long ClassAccessibleRole() const override;
 
 private:
     void ApplyLayeredAttributes();
@@ -107,6 +117,9 @@ private:
     TModalResult modalResult_ = mrNone;
     int dpi_ = kDesignDpi;
     bool rescaling_ = false;
+    const TControl* announcedFocus_ = nullptr;
+    bool focusCheckPosted_ = false;
+    void AnnounceFocus();
 };
 
 // Builds a form and runs its OnCreate, as the framework's form loading would.

@@ -1,5 +1,7 @@
 #include "gui/KeyboardTurns.h"
 
+#include "gui/Forms.h"
+
 #include <algorithm>
 
 namespace gui {
@@ -39,6 +41,7 @@ void TKeyboardTurns::MoveTurn(TWinControl& form, TControl* to) {
     }
     if (form.HandleAllocated() && GetFocus() != form.Handle()) ::SetFocus(form.Handle());
     to->SetFocusMark(FMarksShown);
+    if (TForm* owner = form.ParentForm()) owner->AccessibleFocusMayHaveMoved();
 }
 
 }  // namespace gui

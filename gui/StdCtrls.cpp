@@ -2,11 +2,19 @@
 
 #include "gui/WinControl.h"
 
+#include <oleacc.h>
+
 namespace gui {
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetControlStyle(ControlStyle() | csOpaque);
     SetBounds(0, 0, 65, 17);
+}
+
+// An empty label has nothing to read.
+long TLabel::ClassAccessibleRole() const {
+    if (Caption().empty()) return 0;
+    return OnClick ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT;
 }
 
 void TLabel::SetAutoSize(bool on) {
@@ -133,6 +141,14 @@ void TCheckBox::SetChecked(bool on) {
     if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+long TCheckBox::ClassAccessibleRole() const { return ROLE_SYSTEM_CHECKBUTTON; }
+
+DWORD TCheckBox::AccessibleState() const { return Checked() ? STATE_SYSTEM_CHECKED : 0; }
+
+void TCheckBox::AccessibleAction() {
+    if (HandleAllocated()) SendMessageW(Handle(), BM_CLICK, 0, 0);
+}
+
 void TCheckBox::WndProc(TMessage& m) {
     if (m.Msg == WM_CREATE) {
         TWinControl::WndProc(m);
@@ -183,6 +199,10 @@ void TMemo::CreateWnd() {
     TWinControl::CreateWnd();
     if (HandleAllocated()) SetWindowTextW(Handle(), WithCrLf(text_).c_str());
 }
+
+long TMemo::ClassAccessibleRole() const { return ROLE_SYSTEM_TEXT; }
+
+DWORD TMemo::AccessibleState() const { return readOnly_ ? STATE_SYSTEM_READONLY : 0; }
 
 std::wstring TMemo::Text() const {
     if (!HandleAllocated()) return text_;

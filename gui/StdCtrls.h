@@ -31,6 +31,7 @@ public:
     void AdjustBounds();
 
 protected:
+    long ClassAccessibleRole() const override;  // a link when it can be clicked
     void Loaded() override { AdjustBounds(); }
     void Paint() override;
     void TextChanged() override;
@@ -52,8 +53,11 @@ public:
     explicit TCheckBox(TComponent* owner);
     bool Checked() const;
     void SetChecked(bool on);
+    DWORD AccessibleState() const override;
+    void AccessibleAction() override;
 
 protected:
+    long ClassAccessibleRole() const override;
     void CreateParams(TCreateParams& params) override;
     void WndProc(TMessage& message) override;
 
@@ -73,8 +77,11 @@ public:
     void SetReadOnly(bool on);
     void SetScrollBars(bool horizontal, bool vertical);
     TNotifyEvent OnChange;
+    std::wstring AccessibleValue() const override { return Text(); }
+    DWORD AccessibleState() const override;
 
 protected:
+    long ClassAccessibleRole() const override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;

@@ -1,5 +1,6 @@
 #include "gui/WinControl.h"
 
+#include "gui/Accessible.h"
 #include "gui/Forms.h"
 #include "sys/SysUtils.h"
 
@@ -223,7 +224,10 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     case WM_SETFOCUS:
         DefaultHandler(m);
-        if (TForm* form = ParentForm()) form->FocusArrived(this);
+        if (TForm* form = ParentForm()) {
+            form->FocusArrived(this);
+            form->AccessibleFocusMayHaveMoved();
+        }
         FocusReceived();
         return;
     case WM_KILLFOCUS:
@@ -249,6 +253,12 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     case CM_SHOWINGCHANGED:
         m.Result = 0;
+        return;
+    case WM_GETOBJECT:
+        if (!AnswerGetObject(*this, m)) DefaultHandler(m);
+        return;
+    case CM_ACCESSIBLEACTION:
+        RunAccessibleAction(*this, reinterpret_cast<const TControl*>(m.WParam));
         return;
     case WM_NCPAINT:
         // Under Wine the default takes a window DC of its own, a server and X round trip per
@@ -411,8 +421,22 @@ void TWinControl::AlignControls(TControl* requester) {
     }
 }
 
+namespace {
+
+// A window hidden with the focus in it would keep the keys from the form (a page change with a
+// line button focused): the form takes the focus, and its keyboard turns go on from there.
+void HandFocusToForm(TWinControl& hidden) {
+    const HWND focus = GetFocus();
+    if (!focus || (focus != hidden.Handle() && !IsChild(hidden.Handle(), focus))) return;
+    TForm* form = hidden.ParentForm();
+    if (form && form != &hidden && form->HandleAllocated()) ::SetFocus(form->Handle());
+}
+
+}  // namespace
+
 void TWinControl::SetVisible(bool visible) {
     if (visible == Visible()) return;
+    if (!visible && handle_) HandFocusToForm(*this);
     TControl::SetVisible(visible);
     if (!handle_ && visible && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
     if (!handle_) return;

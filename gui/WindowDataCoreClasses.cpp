@@ -1,6 +1,8 @@
 // The framework's own classes as stored window data sees them.
 #include "gui/WindowDataRegistry.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 namespace gui {
@@ -13,6 +15,11 @@ const TIdentTable<TFormBorderStyle> kBorderStyleIdents = {
 };
 
 const TIdentTable<TFormStyle> kFormStyleIdents = {{L"fsNormal", fsNormal}, {L"fsStayOnTop", fsStayOnTop}};
+
+// The roles a control may take in place of its class's: a picture that reads as a link or a bar.
+const TIdentTable<long> kAccessibleRoleIdents = {
+    {L"arLink", ROLE_SYSTEM_LINK}, {L"arProgressBar", ROLE_SYSTEM_PROGRESSBAR}, {L"arPushButton", ROLE_SYSTEM_PUSHBUTTON},
+};
 
 using Value = const TWindowDataValue&;
 using Reader = TWindowDataReader&;
@@ -54,6 +61,8 @@ std::vector<TPropertyEntry> ControlProperties() {
         .Enum(L"Cursor", &TControl::SetCursor, kCursorIdents)
         .String(L"Hint", &TControl::SetHint)
         .Boolean(L"ShowHint", &TControl::SetShowHint)
+        .String(L"AccessibleName", &TControl::SetAccessibleName)
+        .Enum(L"AccessibleRole", &TControl::SetAccessibleRole, kAccessibleRoleIdents)
         .Event(L"OnClick", &TControl::OnClick)
         .Event(L"OnDblClick", &TControl::OnDblClick)
         .Event(L"OnMouseDown", &TControl::OnMouseDown)

@@ -40,6 +40,8 @@ public:
 
     bool ChecksPackages() override { return !RequiredPublisher().empty(); }
 
+    gui::ITaskbarProgress& Taskbar() override { return gui::ApplicationTaskbar(); }
+
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override {
         JoinRootsOpener();
         return ::CheckPackage(path, file, RequiredPublisher());

@@ -3,6 +3,7 @@
 // or question reaches the user, the transfer of the package and its signature check. The window
 // takes them at construction; the real ones are the default.
 #include "dialogs/f_MsgDlgBox.h"
+#include "gui/TaskbarProgress.h"
 #include "net/HttpClientIntf.h"
 #include "net/LineProbe.h"
 #include "verify/PackageCheck.h"
@@ -30,11 +31,13 @@ public:
     virtual TLineProbeResult ProbeLines(const TProbeStop& stop) = 0;
     // Starts the package held open through file (the one just checked); false when it did not start.
     virtual bool StartInstaller(HANDLE file) = 0;
+    // The task-bar button that shows the download's progress.
+    virtual gui::ITaskbarProgress& Taskbar() = 0;
 
 protected:
     ~IMainWindowServices() = default;
 };
 
 // WinInet's connected state, the skinned message dialog, the shared HTTP client and the
-// publisher this executable pins, and the shell for the start.
+// publisher this executable pins, the shell for the start, and the application's task-bar button.
 IMainWindowServices& RealMainWindowServices();

@@ -3,6 +3,7 @@
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
 #include "controls/f_ShadowFrame.h"
+#include "gui/Accessible.h"
 #include "gui/PngImage.h"
 
 namespace {
@@ -69,6 +70,13 @@ bool Tfrm_Info::DialogKey(WORD key, gui::TShiftState shift) {
         return true;
     }
     return FKeys.DialogKey(*this, {btnReLoad, btnUseIE}, key, shift);
+}
+
+gui::TControl* Tfrm_Info::FocusedElement() { return FKeys.Turn() ? FKeys.Turn() : btnReLoad; }
+
+void Tfrm_Info::WndProc(gui::TMessage& message) {
+    gui::TForm::WndProc(message);
+    if (message.Msg == gui::CM_SHOWINGCHANGED && Showing()) gui::NotifyAccessibleAlert(*this);
 }
 
 void Tfrm_Info::_Choose(int32_t choice) {

@@ -78,6 +78,7 @@ object frm_Info: Tfrm_Info
       Transparent = True
       BorderOuter = fsNone
       object btnClose: TPNGImageButtonEx
+        AccessibleName = '关闭'
         Left = 51
         Top = 0
         Width = 30
@@ -99,6 +100,7 @@ object frm_Info: Tfrm_Info
     Color = $00F7F3F0
     BorderOuter = fsNone
     object btnReLoad: TImage
+      AccessibleName = '重新下载'
       Left = 331
       Top = 8
       Width = 66
@@ -109,6 +111,8 @@ object frm_Info: Tfrm_Info
       OnClick = btnReLoadClick
     end
     object btnUseIE: TImage
+      AccessibleName = '点击下载安装包'
+      AccessibleRole = arLink
       Left = 19
       Top = 15
       Width = 105

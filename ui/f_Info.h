@@ -45,6 +45,13 @@ public:
 
     int32_t Choice() const { return FChoice; }
     bool DialogKey(WORD key, gui::TShiftState shift) override;
+    // A screen reader hears the title, the picture with the keyboard's turn (重新下载 before any
+    // key) as the focused element, and an alert when the prompt appears.
+    std::wstring AccessibleName() const override { return lblSysTitle ? lblSysTitle->Caption() : Caption(); }
+    gui::TControl* FocusedElement() override;
+
+protected:
+    void WndProc(gui::TMessage& message) override;
 
 private:
     void _Choose(int32_t choice);

@@ -111,6 +111,7 @@ void Tfrm_Main::FormCreate(gui::TObject*) {
     PC->SetActivePage(TS1);
     ResetDownloadState();
     WatchLineButtons();
+    FAnnounce = std::make_unique<TDownloadAnnounce>(FServices.Taskbar(), *imgProcessOuter);
 }
 
 void Tfrm_Main::FormShow(gui::TObject*) {

@@ -42,6 +42,7 @@ object frm_Main: Tfrm_Main
       Transparent = True
       BorderOuter = fsNone
       object btnSmall: TPNGImageButtonEx
+        AccessibleName = '最小化'
         Left = 21
         Top = 0
         Width = 30
@@ -53,6 +54,7 @@ object frm_Main: Tfrm_Main
         OnClick = btnSmallClick
       end
       object btnClose: TPNGImageButtonEx
+        AccessibleName = '关闭'
         Left = 51
         Top = 0
         Width = 30
@@ -109,6 +111,7 @@ object frm_Main: Tfrm_Main
             Visible = False
           end
           object btnDownloadNow: TImage
+            AccessibleName = '立即下载'
             Left = 199
             Top = 42
             Width = 215
@@ -194,6 +197,7 @@ object frm_Main: Tfrm_Main
             OnClick = labBackClick
           end
           object btnDownload: TImage
+            AccessibleName = '立即下载'
             Left = 208
             Top = 90
             Width = 196
@@ -204,6 +208,7 @@ object frm_Main: Tfrm_Main
             OnClick = btnDownloadClick
           end
           object btnDir: TImage
+            AccessibleName = '更改'
             Left = 482
             Top = 26
             Width = 70
@@ -214,6 +219,7 @@ object frm_Main: Tfrm_Main
             OnClick = btnDirClick
           end
           object edtDir: TTesselEditEx
+            AccessibleName = '保存路径：'
             Left = 111
             Top = 27
             Width = 362
@@ -270,6 +276,7 @@ object frm_Main: Tfrm_Main
             Transparent = True
           end
           object btnInstall: TImage
+            AccessibleName = '立即安装'
             Left = 209
             Top = 81
             Width = 194
@@ -288,6 +295,7 @@ object frm_Main: Tfrm_Main
             BevelOuter = bvNone
             Color = $00FFFFFF
             object imgProcessOuter: TImage
+              AccessibleRole = arProgressBar
               Left = 10
               Top = 6
               Width = 551

@@ -9,6 +9,7 @@
 #include "gui/StdCtrls.h"
 #include "gui/WindowDataLoader.h"
 #include "net/HttpClientIntf.h"
+#include "ui/DownloadAnnounce.h"
 #include "ui/MainWindowServices.h"
 
 #include <cstdint>
@@ -78,6 +79,10 @@ public:
     void btnInstallClick(gui::TObject* sender);
 
     bool DialogKey(WORD key, gui::TShiftState shift) override;
+    // A screen reader hears the application's title, and the picture that has the keyboard's
+    // turn (the page's main one before any key) as the focused element.
+    std::wstring AccessibleName() const override { return gui::Application.Title(); }
+    gui::TControl* FocusedElement() override;
 
 protected:
     void WndProc(gui::TMessage& message) override;
@@ -126,6 +131,7 @@ private:
     std::vector<TLineReport> FLineReport;
     bool FCheckingLine = false;
     gui::TKeyboardTurns FKeys;
+    std::unique_ptr<TDownloadAnnounce> FAnnounce;
     // Held wide rather than in the ANSI code page: a folder whose name the code page cannot
     // spell would otherwise be checked, deleted and launched under a mangled name.
     std::wstring FSaveDir;

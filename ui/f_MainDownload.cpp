@@ -48,7 +48,10 @@ void Tfrm_Main::StartDownload() {
         end = _RunDownloadOnce();
         // The progress page has no control to start from: a repeated run that a check stops goes
         // back to the start page and its mirror choice.
-        if (end == TRunEnd::StoppedByCheck) PC->SetActivePage(TS1);
+        if (end == TRunEnd::StoppedByCheck) {
+            PC->SetActivePage(TS1);
+            FAnnounce->Idle();
+        }
     }
 }
 
@@ -56,6 +59,7 @@ Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
     std::wstring url;
     if (!_CheckAndPrepare(url)) return TRunEnd::StoppedByCheck;
     PC->SetActivePage(TS3);
+    FAnnounce->Waiting();
     labSpeed->SetCaption(std::wstring());
     FLineReport.clear();
     const int32_t result = FServices.DownloadFile(
@@ -133,6 +137,7 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
     _RedrawProgress();
     FDownloadDone = true;
     btnInstall->SetVisible(true);
+    FAnnounce->Idle();
     return TRunEnd::Ended;
 }
 
@@ -141,6 +146,7 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
 bool Tfrm_Main::_PackagePassesCheck() {
     if (!FServices.ChecksPackages()) return true;
     labProcess->SetCaption(L"正在校验安装包…");
+    FAnnounce->Waiting();
     labSpeed->SetCaption(std::wstring());
     TFileHandle package = OpenPackageForLaunch(FSaveFile);
     const TPackageCheck check = TPumpedPackageCheck(FCheckingPackage, FServices, FSaveFile, package.Get()).Wait();
@@ -160,8 +166,10 @@ void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnFailure(bool rejected) {
     FDownloadFailed = true;
+    FAnnounce->Failed();
     switch (ShowDownloadFailPrompt()) {
         case 0:
+            FAnnounce->Idle();
             ResetDownloadState();
             PC->SetActivePage(TS1);
             return TRunEnd::Ended;
@@ -195,6 +203,7 @@ void Tfrm_Main::_AfterRejection() {
 }
 
 Tfrm_Main::TRunEnd Tfrm_Main::_ActOnCancel() {
+    FAnnounce->Asking();
     if (_Say(mdkOkCancel, L"当前下载还没有完成，如果关闭软件，需要重新下载，确定关闭软件吗？") == mdrLeft) {
         EndProcess();
         return TRunEnd::Ended;
@@ -212,6 +221,7 @@ void Tfrm_Main::DownloadProgress(const THttpDownloadInfo& info, bool& cancel) {
         case dsProgress:
             SetDownloadPos(info.Downloaded);
             SetDownloadTotal(info.Total);
+            FAnnounce->Progress(FDownloadPos, FDownloadTotal);
             _ShowSpeed(info);
             gui::Application.ProcessMessages();
             // Read after the pump, so a close pressed during it stops this very notification.

@@ -4,6 +4,8 @@
 
 #include "controls/TesselRadioButton.h"
 
+#include <algorithm>
+
 bool Tfrm_Main::DialogKey(WORD key, gui::TShiftState shift) {
     if (key == VK_ESCAPE) {
         PostMessageW(Handle(), WM_CLOSE, 0, 0);
@@ -28,6 +30,15 @@ std::vector<gui::TControl*> Tfrm_Main::_KeyboardElements() {
         if (c->Showing() && c->EffectivelyEnabled()) shown.push_back(c);
     }
     return shown;
+}
+
+gui::TControl* Tfrm_Main::FocusedElement() {
+    if (!PC) return nullptr;
+    const std::vector<gui::TControl*> elements = _KeyboardElements();
+    if (elements.empty()) return nullptr;
+    const auto turn = std::find(elements.begin(), elements.end(), FKeys.Turn());
+    // A windowed element with the turn has the real focus; without it Enter presses the main picture.
+    return turn == elements.end() || dynamic_cast<gui::TWinControl*>(*turn) ? elements.front() : *turn;
 }
 
 void Tfrm_Main::_MoveLineChoice(TTesselRadioButton* to) {

@@ -6,6 +6,11 @@
 
 namespace uitest {
 
+void TRecordedTaskbar::SetState(gui::TTaskbarState state) {
+    static const wchar_t* const kNames[] = {L"none", L"indeterminate", L"normal", L"paused", L"error"};
+    Calls.push_back(kNames[static_cast<int>(state)]);
+}
+
 int TScriptedServices::ShowMessage(TMsgDlgKind kind, const std::wstring& text) {
     Shown.push_back({kind, text});
     const size_t index = Shown.size() - 1;

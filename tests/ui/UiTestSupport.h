@@ -46,6 +46,16 @@ struct TSeen {
     std::wstring Speed;
 };
 
+// The task-bar button's calls in order: "indeterminate", "normal", "37/100", "none"..
+class TRecordedTaskbar final : public gui::ITaskbarProgress {
+public:
+    void SetState(gui::TTaskbarState state) override;
+    void SetValue(uint64_t done, uint64_t total) override {
+        Calls.push_back(std::to_wstring(done) + L"/" + std::to_wstring(total));
+    }
+    std::vector<std::wstring> Calls;
+};
+
 struct TDownloadCall {
     std::wstring Url;
     std::wstring SavePath;
@@ -66,6 +76,7 @@ public:
     TLineProbeResult ProbeLines(const TProbeStop& stop) override;
     // Records what it was given and starts nothing (a start ends the process).
     bool StartInstaller(HANDLE file) override;
+    gui::ITaskbarProgress& Taskbar() override { return RecordedTaskbar; }
 
     bool Online = true;
     std::vector<int> Answers;  // in order; OK once they run out
@@ -92,6 +103,7 @@ public:
         bool DeniesWriting;
     };
     std::vector<TStartCall> Starts;
+    TRecordedTaskbar RecordedTaskbar;
     Tfrm_Main* Form = nullptr;
 
 private:
