@@ -39,6 +39,7 @@ private:
     bool AskReference();
     bool Prepare();
     bool ResumableFrom(const TSideRecord& side, const std::wstring& work, TByteRanges& have) const;
+    bool AdoptLineOfThePart(const TSideRecord& side, const std::wstring& work, TByteRanges& have);
     bool OpenPart(bool resume, const std::wstring& work, TByteRanges& have);
     void Loop();
     bool Ended();
@@ -133,6 +134,12 @@ bool TCoordinator::AskReference() {
 }
 
 bool TCoordinator::Prepare() {
+    TSideRecord side;
+    const bool sideRead = ReadSideFile(S.SideName, side);
+    const std::wstring work = sideRead && side.HasRanges && FileExistsEx(S.PartName) ? S.PartName : S.TempName;
+    TByteRanges have;
+    bool resume = sideRead && Reference().Info.ContentLength > 0 && ResumableFrom(side, work, have);
+    if (!resume && sideRead && FileExistsEx(work)) resume = AdoptLineOfThePart(side, work, have);
     const TRemoteFileInfo& info = Reference().Info;
     if (info.ContentLength > S.Client->GetMaxFileSize()) {
         Fail(kTooLarge);
@@ -144,11 +151,6 @@ bool TCoordinator::Prepare() {
         FOut.UpToDate = true;
         return false;
     }
-    TSideRecord side;
-    const bool sideRead = ReadSideFile(S.SideName, side);
-    const std::wstring work = sideRead && side.HasRanges && FileExistsEx(S.PartName) ? S.PartName : S.TempName;
-    TByteRanges have;
-    const bool resume = info.ContentLength > 0 && sideRead && ResumableFrom(side, work, have);
     if (resume && have.Covers(info.ContentLength)) {
         // An earlier run received everything: only the move into place is left.
         if (work == S.PartName) MoveFileExW(S.PartName.c_str(), S.TempName.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -166,6 +168,32 @@ bool TCoordinator::Prepare() {
     WriteSide();
     S.Total = info.ContentLength;
     return true;
+}
+
+// The checked line no longer serves the part's file: another line that still does carries the run
+// instead, so a long partial download is not thrown away for one mirror's other copy.
+bool TCoordinator::AdoptLineOfThePart(const TSideRecord& side, const std::wstring& work, TByteRanges& have) {
+    const int checked = S.Reference;
+    for (size_t i = 0; i < S.Lines.size(); ++i) {
+        TLine& line = *S.Lines[i];
+        if (static_cast<int>(i) == checked || line.Standby) continue;
+        FHeads[i] = std::make_unique<THeadTask>([run = FShared, i](const sys::TStopToken&) {
+            return AskLine(run, static_cast<int>(i));
+        });
+        if (!WaitUnlessStopped(*FHeads[i], S)) return false;
+        line.Answer = FHeads[i]->Result();
+        FHeads[i].reset();
+        if (!line.Answer.Ok) continue;
+        S.Reference = static_cast<int>(i);
+        if (ResumableFrom(side, work, have)) {
+            line.Status = TLineStatus::Joined;
+            line.Cap = S.ConnectionsPerLine;
+            S.Lines[checked]->Status = TLineStatus::Waiting;
+            return true;
+        }
+        S.Reference = checked;
+    }
+    return false;
 }
 
 // The part belongs to the file the reference announces: same length and the same validator,

@@ -196,6 +196,24 @@ TEST_F(LinesDownload, PartWithHolesResumesOnlyTheHoles) {
     EXPECT_EQ(BytesOf(0), static_cast<int64_t>(2 * kMiB));
 }
 
+// The checked line now serves another copy (another ETag) while the other line still serves the
+// part's file: the part is continued from the other line, not deleted.
+TEST_F(LinesDownload, PartIsKeptWhileTheOtherLineStillServesItsFile) {
+    const std::string body = testsrv::PatternBody(3 * kMiB, 67);
+    WriteFileBytes(Temp(), body.substr(0, kMiB));
+    WriteFileBytes(Side(), "[server]\r\nContentLen=3145728\r\nLastModified=2019-03-05 08:09:10\r\nLine1=x\r\n"
+                           "Line1ETag=" + std::string(kTagA) + "\r\nHave=0-1048575\r\n");
+    Serve(server_, testsrv::PatternBody(3 * kMiB, 68), 0, "\"rebuilt\"");
+    Serve(*other_, body, 0);
+    TDownloadRecorder recorder;
+    ASSERT_EQ(RunLines(recorder), 0) << client_->GetLastError();
+    EXPECT_TRUE(ReadFileBytes(save_) == body);
+    for (const TAsked& asked : RangesAsked(*other_, body.size()))
+        if (asked.Last != 262143) EXPECT_GE(asked.First, kMiB) << "the part's megabyte is not asked again";
+    for (const TAsked& asked : RangesAsked(server_, body.size()))
+        EXPECT_EQ(asked.Last, 262143u) << "the other copy only shows its start, for the comparison";
+}
+
 // A line whose connect never completes (a listener that never accepts, its backlog full): the
 // caller still hears from the run every 100 ms and a cancel returns within 250 ms.
 TEST_F(LinesDownload, CancelDuringAConnectThatNeverAnswersReturnsAtOnce) {
