@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "net/public/DateTimeUtils.h"
 #include "net/public/HttpClientImpl.h"
 
 namespace {
@@ -26,6 +27,16 @@ bool SameStart(const std::shared_ptr<TRunShared>& run, int reference, int line, 
 }  // namespace
 
 bool SameETag(const std::wstring& a, const std::wstring& b) { return !a.empty() && Unquoted(a) == Unquoted(b); }
+
+bool AnnouncesRecordedFile(const TLineAnswer& answer, const TSideRecord& side, bool lengthAlone) {
+    if (side.ContentLen != answer.Info.ContentLength) return false;
+    const auto anyLine = [&](auto matches) { return std::any_of(side.Lines.begin(), side.Lines.end(), matches); };
+    if (!answer.ETag.empty() && anyLine([](const TLineValidators& l) { return !l.ETag.empty(); }))
+        return anyLine([&](const TLineValidators& l) { return SameETag(l.ETag, answer.ETag); });
+    if (answer.Info.LastModified == 0) return lengthAlone;
+    const std::wstring date = FormatDateTime(answer.Info.LastModified);
+    return side.LastModified == date || anyLine([&](const TLineValidators& l) { return l.LastModified == date; });
+}
 
 bool FetchStart(THttpClient& client, const std::wstring& url, int64_t count, const sys::TStopToken& stop,
                 std::string& bytes) {

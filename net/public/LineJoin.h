@@ -12,6 +12,11 @@ enum class TJoinVerdict { Pending, Same, Different };
 // Two strong ETags, compared without the quotes a side file may have dropped.
 bool SameETag(const std::wstring& a, const std::wstring& b);
 
+// Whether a line's answer announces the file a side file was written for: the same length and a
+// recorded strong ETag, else a recorded Last-Modified; with neither, the length alone when
+// lengthAlone (a later check catches any splice).
+bool AnnouncesRecordedFile(const TLineAnswer& answer, const TSideRecord& side, bool lengthAlone);
+
 // The first `count` bytes of url through client: a GET of bytes=0-(count-1) answered by a 206 of
 // exactly that many bytes; at most count bytes are read whatever the mirror sends. False on
 // anything else or a stop.

@@ -196,26 +196,9 @@ bool TCoordinator::AdoptLineOfThePart(const TSideRecord& side, const std::wstrin
     return false;
 }
 
-// The part belongs to the file the reference announces: same length and the same validator,
-// or, where the line gives none, the length alone when a later check catches any splice.
+// The part belongs to the file the reference announces, and its bytes are where the record says.
 bool TCoordinator::ResumableFrom(const TSideRecord& side, const std::wstring& work, TByteRanges& have) const {
-    const TLineAnswer& answer = Reference();
-    if (!FileExistsEx(work) || side.ContentLen != answer.Info.ContentLength) return false;
-    const std::wstring date = answer.Info.LastModified != 0 ? FormatDateTime(answer.Info.LastModified) : L"";
-    bool validated = false;
-    if (!answer.ETag.empty() && std::any_of(side.Lines.begin(), side.Lines.end(), [](const TLineValidators& l) {
-            return !l.ETag.empty();
-        })) {
-        validated = std::any_of(side.Lines.begin(), side.Lines.end(),
-                                [&](const TLineValidators& l) { return SameETag(l.ETag, answer.ETag); });
-    } else if (!date.empty()) {
-        validated = side.LastModified == date ||
-                    std::any_of(side.Lines.begin(), side.Lines.end(),
-                                [&](const TLineValidators& l) { return l.LastModified == date; });
-    } else {
-        validated = S.LengthAloneResumes;
-    }
-    if (!validated) return false;
+    if (!FileExistsEx(work) || !AnnouncesRecordedFile(Reference(), side, S.LengthAloneResumes)) return false;
     if (side.HasRanges && work == S.PartName) {
         have = side.Have;
         return !have.Empty();

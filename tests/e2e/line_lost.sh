@@ -27,15 +27,8 @@ TALLYVO_STUB_INSTALLER=$E2E_BUILD/bin/stub_installer.exe TALLYVO_PACKAGE_PKI=$E2
 TALLYVO_PACKAGE_COPY_OF=$line_package TALLYVO_UPLOADS_RATE=$rate "$fixture" start "$unicom" - - "$E2E_LINE2_PORT" ||
   fail "the Unicom mirror did not start on port $E2E_LINE2_PORT"
 
-export TALLYVO_STUB_MARKER='C:\tallyvo-e2e-line-lost.started'
-marker=$WINEPREFIX/drive_c/tallyvo-e2e-line-lost.started
-rm -f "$marker"
-exe=$(launcher_copy)
-launcher_start_counted "$exe"
 # The Unicom mirror serves the probe slowly (TALLYVO_SLOW_LINE_HOST): the probe checks 电信.
-wait_for 20 "the line probe's log line" line_probe_logged
-expect_pixel 18 376 000080 "the check point on the Telecom radio" 60
-press_download_when_shown
+download_on_telecom_marking tallyvo-e2e-line-lost.started
 
 # The bar's track runs from x=31 over 551 pixels: blue at x=215 is a third of the package.
 third_shown() { pixel_near 215 294 009FD9 40; }

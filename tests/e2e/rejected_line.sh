@@ -4,14 +4,7 @@
 source "$(dirname "$0")/lib/common.bash"
 rm -f "$E2E_NGINX/access.log"
 TALLYVO_PRIMARY_FOREIGN=1 mirror_start 0
-export TALLYVO_STUB_MARKER='C:\tallyvo-e2e-rejected-line.started'
-marker=$WINEPREFIX/drive_c/tallyvo-e2e-rejected-line.started
-rm -f "$marker"
-exe=$(launcher_copy)
-launcher_start_counted "$exe"
-wait_for 20 "the line probe's log line" line_probe_logged
-expect_pixel 18 376 000080 "the check point on the Telecom radio" 60
-press_download_when_shown
+download_on_telecom_marking tallyvo-e2e-rejected-line.started
 prompt_opens
 second_run=$(log_mark)
 prompt_reload

@@ -191,6 +191,17 @@ launcher_start_counted() {
   "$E2E_SRC/tools/wine-run.sh" "$E2E_BUILD/bin/exitcode_runner.exe" "$1" >"$E2E_DIR/exitcode.txt" 2>/dev/null &
   E2E_PIDS+=("$!")
 }
+# Starts a copy of the launcher whose installer, once started, leaves NAME in drive C (path in
+# $marker), and presses download once the probe has checked the Telecom line.
+download_on_telecom_marking() {
+  export TALLYVO_STUB_MARKER="C:\\$1"
+  marker=$WINEPREFIX/drive_c/$1
+  rm -f "$marker"
+  launcher_start_counted "$(launcher_copy)"
+  wait_for 20 "the line probe's log line" line_probe_logged
+  expect_pixel 18 376 000080 "the check point on the Telecom radio" 60
+  press_download_when_shown
+}
 launcher_ended() { [ -s "$E2E_DIR/exitcode.txt" ]; }
 launcher_exit_code() { tr -d '\r\n' <"$E2E_DIR/exitcode.txt"; }
 
