@@ -53,6 +53,8 @@ private:
     int ActiveOnHost(const std::wstring& host) const;
     bool OthersAside(int except) const;
     void SetAside(TLine& line);
+    void LostConnection(TLine& line);
+    std::unique_ptr<THeadTask> Ask(int line) const;
     void WriteSide();
     void Conclude();
     void Fail(const std::wstring& text) { FOut.FailText = text; }
@@ -110,9 +112,7 @@ bool TCoordinator::AskReference() {
             TLine& line = *S.Lines[i];
             if (line.Standby != (pass == 1)) continue;
             if (!FHeads[i])
-                FHeads[i] = std::make_unique<THeadTask>([run = FShared, i](const sys::TStopToken&) {
-                    return AskLine(run, static_cast<int>(i));
-                });
+                FHeads[i] = Ask(static_cast<int>(i));
             if (!WaitUnlessStopped(*FHeads[i], S)) return false;
             line.Answer = FHeads[i]->Result();
             FHeads[i].reset();
@@ -177,9 +177,7 @@ bool TCoordinator::AdoptLineOfThePart(const TSideRecord& side, const std::wstrin
     for (size_t i = 0; i < S.Lines.size(); ++i) {
         TLine& line = *S.Lines[i];
         if (static_cast<int>(i) == checked || line.Standby) continue;
-        FHeads[i] = std::make_unique<THeadTask>([run = FShared, i](const sys::TStopToken&) {
-            return AskLine(run, static_cast<int>(i));
-        });
+        FHeads[i] = Ask(static_cast<int>(i));
         if (!WaitUnlessStopped(*FHeads[i], S)) return false;
         line.Answer = FHeads[i]->Result();
         FHeads[i].reset();
@@ -329,8 +327,7 @@ void TCoordinator::ConnectionEnded(TLine& line, const TConnResult& result) {
         FFatal = {TConnEnd::Fatal, result.Text, false, 0};
         return;
     }
-    line.NextStartAt = now + kFirstBackoffMs;
-    if (line.Active == 0) SetAside(line);
+    LostConnection(line);
 }
 
 // A connection that has delivered nothing for a while, when others still deliver, has lost its
@@ -350,8 +347,7 @@ void TCoordinator::WatchSilence() {
         FAbandoned.push_back(std::move(*it));
         it = FConns.erase(it);
         FLastFailure = L"从网络读取文件失败:" + sys::SysErrorMessage(ERROR_INTERNET_TIMEOUT);
-        line.NextStartAt = now + kFirstBackoffMs;
-        if (line.Active == 0) SetAside(line);
+        LostConnection(line);
     }
 }
 
@@ -365,9 +361,7 @@ void TCoordinator::JoinLine(int index) {
     if (line.Status != TLineStatus::Waiting || line.AsideUntil > GetTickCount64()) return;
     if (line.Standby && !OthersAside(index)) return;
     if (!FHeads[index] && !FJoins[index]) {
-        FHeads[index] = std::make_unique<THeadTask>([run = FShared, index](const sys::TStopToken&) {
-            return AskLine(run, index);
-        });
+        FHeads[index] = Ask(index);
         return;
     }
     if (FHeads[index]) {
@@ -448,6 +442,16 @@ void TCoordinator::StartConnection(int index) {
     ++line.Active;
     ++line.Used;
     FConns.push_back(std::move(running));
+}
+
+std::unique_ptr<THeadTask> TCoordinator::Ask(int line) const {
+    return std::make_unique<THeadTask>([run = FShared, line](const sys::TStopToken&) { return AskLine(run, line); });
+}
+
+// No new connection for a while on a line that just lost one; a line with none left is set aside.
+void TCoordinator::LostConnection(TLine& line) {
+    line.NextStartAt = GetTickCount64() + kFirstBackoffMs;
+    if (line.Active == 0) SetAside(line);
 }
 
 void TCoordinator::SetAside(TLine& line) {
