@@ -17,14 +17,32 @@ std::wstring Unquoted(const std::wstring& tag) {
 
 bool SameStart(const std::shared_ptr<TRunShared>& run, int reference, int line, const sys::TStopToken& stop) {
     const int64_t count = std::min(kCompareBytes, run->Lines[reference]->Answer.Info.ContentLength);
-    std::string ours, theirs;
-    HttpClientPtr a = run->Client->Clone(), b = run->Client->Clone();
-    return FetchStart(static_cast<THttpClient&>(*a.Get()), run->Lines[reference]->Url, count, stop, ours) &&
-           FetchStart(static_cast<THttpClient&>(*b.Get()), run->Lines[line]->Url, count, stop, theirs) &&
-           ours == theirs;
+    std::string ours;
+    HttpClientPtr client = run->Client->Clone();
+    return FetchStart(static_cast<THttpClient&>(*client.Get()), run->Lines[reference]->Url, count, stop, ours) &&
+           LineStartsWith(run, line, ours, stop);
 }
 
 }  // namespace
+
+bool LineStartsWith(const std::shared_ptr<TRunShared>& run, int line, const std::string& start,
+                    const sys::TStopToken& stop) {
+    std::string theirs;
+    HttpClientPtr client = run->Client->Clone();
+    return FetchStart(static_cast<THttpClient&>(*client.Get()), run->Lines[line]->Url,
+                      static_cast<int64_t>(start.size()), stop, theirs) &&
+           theirs == start;
+}
+
+bool ReadPartStart(const std::wstring& part, const TByteRanges& have, std::string& start) {
+    if (have.Empty() || have.Ranges()[0].First != 0) return false;
+    start.assign(static_cast<size_t>(std::min(kCompareBytes, have.Ranges()[0].Last + 1)), '\0');
+    TFileHandle file(CreateFileW(part.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD read = 0;
+    return file && ReadFile(file.Get(), start.data(), static_cast<DWORD>(start.size()), &read, nullptr) &&
+           read == start.size();
+}
 
 bool SameETag(const std::wstring& a, const std::wstring& b) { return !a.empty() && Unquoted(a) == Unquoted(b); }
 

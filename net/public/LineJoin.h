@@ -23,6 +23,12 @@ bool AnnouncesRecordedFile(const TLineAnswer& answer, const TSideRecord& side, b
 bool FetchStart(THttpClient& client, const std::wstring& url, int64_t count, const sys::TStopToken& stop,
                 std::string& bytes);
 
+// Whether a line's first bytes are `start` (at most the comparison's 256 KiB).
+bool LineStartsWith(const std::shared_ptr<TRunShared>& run, int line, const std::string& start,
+                    const sys::TStopToken& stop);
+// The first bytes of a part, as many as a comparison of starts takes and the part holds from 0.
+bool ReadPartStart(const std::wstring& part, const TByteRanges& have, std::string& start);
+
 class TLineJoin {
 public:
     TLineJoin(const std::shared_ptr<TRunShared>& run, int reference, int line);

@@ -1,89 +1,13 @@
-// The coordinator of a download run: asks every line what it serves, decides what an earlier run
-// left is worth, starts connections where there is work and room, and ends the run when the file
-// is whole, a fault makes it untrustworthy, or no line delivers any more.
-#include "net/public/TransferRun.h"
-
-#include <winioctl.h>
-
+// The coordinator of a download run: asks every line what it serves, starts connections where
+// there is work and room, and ends the run when the file is whole, a fault makes it
+// untrustworthy, or no line delivers any more.
 #include <algorithm>
 
 #include "net/public/DateTimeUtils.h"
-#include "net/public/HttpClientImpl.h"
-#include "net/public/LineJoin.h"
+#include "net/public/TransferCoordinator.h"
 #include "sys/SysUtils.h"
 
-namespace {
-
-const wchar_t kTooLarge[] = L"超过下载文件大小限制！";
-constexpr DWORD kTickMs = 50;
-constexpr uint64_t kSilentMs = 10000;
-constexpr uint64_t kSideEveryMs = 2000;
-constexpr DWORD kFirstBackoffMs = 2000;
-constexpr DWORD kMaxBackoffMs = 30000;
-
-using TConnTask = sys::TTask<TConnResult>;
-using THeadTask = sys::TTask<TLineAnswer>;
-
-struct TRunning {
-    int Line = 0;
-    std::shared_ptr<TConnWatch> Watch;
-    std::unique_ptr<TConnTask> Task;
-};
-
-class TCoordinator {
-public:
-    explicit TCoordinator(const std::shared_ptr<TRunShared>& run) : FShared(run), S(*run) {}
-    TRunOutcome Run();
-
-private:
-    bool AskReference();
-    bool Prepare();
-    bool ResumableFrom(const TSideRecord& side, const std::wstring& work, TByteRanges& have) const;
-    bool AdoptLineOfThePart(const TSideRecord& side, const std::wstring& work, TByteRanges& have);
-    bool OpenPart(bool resume, const std::wstring& work, TByteRanges& have);
-    void Loop();
-    bool Ended();
-    void CollectEnded();
-    void ConnectionEnded(TLine& line, const TConnResult& result);
-    void WatchSilence();
-    void JoinLines();
-    void JoinLine(int index);
-    void StartConnections();
-    void StartConnection(int line);
-    int ActiveOnHost(const std::wstring& host) const;
-    bool OthersAside(int except) const;
-    void SetAside(TLine& line);
-    void LostConnection(TLine& line);
-    std::unique_ptr<THeadTask> Ask(int line) const;
-    void WriteSide();
-    void Conclude();
-    void Fail(const std::wstring& text) { FOut.FailText = text; }
-    void StampLastModified(const std::wstring& name) const;
-    const TLineAnswer& Reference() const { return S.Lines[S.Reference]->Answer; }
-
-    std::shared_ptr<TRunShared> FShared;
-    TRunShared& S;
-    TRunOutcome FOut;
-    std::vector<TRunning> FConns;
-    std::vector<TRunning> FAbandoned;  // left to end on their own
-    std::vector<std::unique_ptr<THeadTask>> FHeads;
-    std::vector<std::unique_ptr<TLineJoin>> FJoins;
-    TSideRecord FSide;
-    std::wstring FLastFailure;
-    TConnResult FFatal;
-    bool FSucceeded = false;
-    bool FFirstStarted = false;
-};
-
-bool Stopped(const TRunShared& run) { return run.Stop.Stopped(); }
-
-template <typename T>
-bool WaitUnlessStopped(const sys::TTask<T>& task, const TRunShared& run) {
-    while (!task.Wait(kTickMs))
-        if (Stopped(run)) return false;
-    return true;
-}
-
+namespace transfer {
 TRunOutcome TCoordinator::Run() {
     try {
         FHeads.resize(S.Lines.size());
@@ -133,110 +57,6 @@ bool TCoordinator::AskReference() {
     return false;
 }
 
-bool TCoordinator::Prepare() {
-    TSideRecord side;
-    const bool sideRead = ReadSideFile(S.SideName, side);
-    const std::wstring work = sideRead && side.HasRanges && FileExistsEx(S.PartName) ? S.PartName : S.TempName;
-    TByteRanges have;
-    bool resume = sideRead && Reference().Info.ContentLength > 0 && ResumableFrom(side, work, have);
-    if (!resume && sideRead && FileExistsEx(work)) resume = AdoptLineOfThePart(side, work, have);
-    const TRemoteFileInfo& info = Reference().Info;
-    if (info.ContentLength > S.Client->GetMaxFileSize()) {
-        Fail(kTooLarge);
-        return false;
-    }
-    if (FileExistsEx(S.SavePath) && GetFileSize64(S.SavePath) == info.ContentLength &&
-        GetFileModifyTime(S.SavePath) == info.LastModified) {
-        FOut.Result = 0;
-        FOut.UpToDate = true;
-        return false;
-    }
-    if (resume && have.Covers(info.ContentLength)) {
-        // An earlier run received everything: only the move into place is left.
-        if (work == S.PartName) MoveFileExW(S.PartName.c_str(), S.TempName.c_str(), MOVEFILE_REPLACE_EXISTING);
-        StampLastModified(S.TempName);
-        FOut.Result = 0;
-        FOut.Downloaded = info.ContentLength;
-        return false;
-    }
-    FSide.ContentLen = info.ContentLength;
-    FSide.LastModified = FormatDateTime(info.LastModified);
-    FSide.Lines = {{S.Lines[S.Reference]->Host, Reference().ETag,
-                    info.LastModified != 0 ? FSide.LastModified : std::wstring()}};
-    if (!OpenPart(resume, work, have)) return false;
-    FSide.Have = have;
-    WriteSide();
-    S.Total = info.ContentLength;
-    return true;
-}
-
-// The checked line no longer serves the part's file: another line that still does carries the run
-// instead, so a long partial download is not thrown away for one mirror's other copy.
-bool TCoordinator::AdoptLineOfThePart(const TSideRecord& side, const std::wstring& work, TByteRanges& have) {
-    const int checked = S.Reference;
-    for (size_t i = 0; i < S.Lines.size(); ++i) {
-        TLine& line = *S.Lines[i];
-        if (static_cast<int>(i) == checked || line.Standby) continue;
-        FHeads[i] = Ask(static_cast<int>(i));
-        if (!WaitUnlessStopped(*FHeads[i], S)) return false;
-        line.Answer = FHeads[i]->Result();
-        FHeads[i].reset();
-        if (!line.Answer.Ok) continue;
-        S.Reference = static_cast<int>(i);
-        if (ResumableFrom(side, work, have)) {
-            line.Status = TLineStatus::Joined;
-            line.Cap = S.ConnectionsPerLine;
-            S.Lines[checked]->Status = TLineStatus::Waiting;
-            return true;
-        }
-        S.Reference = checked;
-    }
-    return false;
-}
-
-// The part belongs to the file the reference announces, and its bytes are where the record says.
-bool TCoordinator::ResumableFrom(const TSideRecord& side, const std::wstring& work, TByteRanges& have) const {
-    if (!FileExistsEx(work) || !AnnouncesRecordedFile(Reference(), side, S.LengthAloneResumes)) return false;
-    if (side.HasRanges && work == S.PartName) {
-        have = side.Have;
-        return !have.Empty();
-    }
-    const int64_t size = GetFileSize64(work);
-    if (size <= 0 || size > side.ContentLen) return false;
-    have = TByteRanges();
-    have.Add(0, size - 1);
-    return true;
-}
-
-bool TCoordinator::OpenPart(bool resume, const std::wstring& work, TByteRanges& have) {
-    if (resume && work == S.TempName && !MoveFileExW(S.TempName.c_str(), S.PartName.c_str(), MOVEFILE_REPLACE_EXISTING))
-        resume = false;
-    TFileHandle file;
-    if (resume)
-        file.Reset(CreateFileW(S.PartName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        // Whatever was there cannot be continued: a part that vanished is not refilled from 0.
-        have = TByteRanges();
-        DeleteIfExists(S.PartName);
-        if (FileExistsEx(S.TempName) && !DeleteFileW(S.TempName.c_str())) {
-            Fail(L"创建下载文件失败:" + LastSystemMessage());
-            return false;
-        }
-        file.Reset(CreateFileW(S.PartName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            Fail(L"创建下载文件失败:" + LastSystemMessage());
-            return false;
-        }
-        // Pieces land far apart: without sparse ranges NTFS would first fill the gap with zeros.
-        DWORD returned = 0;
-        DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
-    }
-    S.Board.Open(std::move(file), Reference().Info.ContentLength, have, S.Client->GetMaxFileSize());
-    return true;
-}
-
 void TCoordinator::Loop() {
     S.LastDelivery = GetTickCount64();
     uint64_t sideWritten = GetTickCount64();
@@ -275,7 +95,7 @@ bool TCoordinator::Ended() {
     const bool waiting = std::any_of(FHeads.begin(), FHeads.end(), [](const auto& t) { return t != nullptr; }) ||
                          std::any_of(FJoins.begin(), FJoins.end(), [](const auto& j) { return j != nullptr; });
     // A line not asked yet (standing by, or joining) may still carry the rest.
-    const bool untried = S.First == TFirstAnswer::Ranged &&
+    const bool untried = (S.First == TFirstAnswer::Ranged || S.First == TFirstAnswer::Failed) &&
                          std::any_of(S.Lines.begin(), S.Lines.end(), [](const std::unique_ptr<TLine>& line) {
                              return line->Status == TLineStatus::Waiting && line->AsideUntil == 0;
                          });
@@ -352,7 +172,7 @@ void TCoordinator::WatchSilence() {
 }
 
 void TCoordinator::JoinLines() {
-    if (S.First != TFirstAnswer::Ranged) return;
+    if (S.First != TFirstAnswer::Ranged && S.First != TFirstAnswer::Failed) return;
     for (size_t i = 0; i < S.Lines.size(); ++i) JoinLine(static_cast<int>(i));
 }
 
@@ -404,10 +224,7 @@ bool TCoordinator::OthersAside(int except) const {
 
 void TCoordinator::StartConnections() {
     if (S.First == TFirstAnswer::Pending || S.First == TFirstAnswer::Failed) {
-        if (!FFirstStarted) {
-            FFirstStarted = true;
-            StartConnection(S.Reference);
-        }
+        if (FConns.empty() && (S.First == TFirstAnswer::Failed || !FFirstStarted)) StartFirst();
         return;
     }
     if (S.First != TFirstAnswer::Ranged) return;
@@ -427,6 +244,20 @@ void TCoordinator::StartConnections() {
         const int cap = line.AsideUntil != 0 ? 1 : line.Cap;
         while (ActiveOnHost(line.Host) < cap && line.Active < cap && S.Board.HasWork(false))
             StartConnection(static_cast<int>(i));
+    }
+}
+
+// The first GET decides how the file comes (pieces or one stream); when it found no answer, it
+// goes to the next line that serves the file, so a line dead since its HEAD does not end the run.
+void TCoordinator::StartFirst() {
+    const uint64_t now = GetTickCount64();
+    for (size_t i = 0; i < S.Lines.size(); ++i) {
+        const TLine& line = *S.Lines[i];
+        if (line.Status != TLineStatus::Joined || line.AsideUntil > now) continue;
+        FFirstStarted = true;
+        S.First = TFirstAnswer::Pending;
+        StartConnection(static_cast<int>(i));
+        return;
     }
 }
 
@@ -462,44 +293,6 @@ void TCoordinator::SetAside(TLine& line) {
 
 void TCoordinator::WriteSide() { WriteSideFile(S.SideName, FSide); }
 
-void TCoordinator::StampLastModified(const std::wstring& name) const {
-    const TRemoteFileInfo& info = Reference().Info;
-    FILETIME lastWrite;
-    if (info.LastModified == 0 || !SystemTimeToFileTime(&info.LastModifiedSt, &lastWrite)) return;
-    TFileHandle file(CreateFileW(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) SetFileTime(file.Get(), nullptr, nullptr, &lastWrite);
-}
+}  // namespace transfer
 
-// A part without holes goes back to the plain temporary name (an older launcher reads that as one
-// range from 0); one with holes keeps the name no launcher mistakes for a whole file.
-void TCoordinator::Conclude() {
-    const TByteRanges have = S.Board.Close();
-    FOut.Downloaded = have.Bytes();
-    if (FFatal.Discard) {
-        DeleteIfExists(S.PartName);
-        DeleteIfExists(S.TempName);
-        DeleteIfExists(S.SideName);
-        return;
-    }
-    FSide.ContentLen = std::max<int64_t>(FSide.ContentLen, S.Board.Total());
-    FSide.Have = have;
-    if (have.Empty()) {
-        DeleteIfExists(S.PartName);
-    } else if (have.IsPrefix()) {
-        TFileHandle file(CreateFileW(S.PartName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        LARGE_INTEGER end{};
-        end.QuadPart = have.Ranges()[0].Last + 1;
-        if (file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(file.Get());
-        file.Reset();
-        MoveFileExW(S.PartName.c_str(), S.TempName.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    WriteSide();
-    if (!FSucceeded) return;
-    StampLastModified(S.TempName);
-    FOut.Result = 0;
-}
-
-}  // namespace
-
-TRunOutcome RunTransfer(const std::shared_ptr<TRunShared>& run) { return TCoordinator(run).Run(); }
+TRunOutcome RunTransfer(const std::shared_ptr<TRunShared>& run) { return transfer::TCoordinator(run).Run(); }

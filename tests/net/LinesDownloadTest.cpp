@@ -44,9 +44,9 @@ protected:
         file.bytesPerSecond = rate;
         server.Add(file, testsrv::AnyRequest(), true, testsrv::ServeRanges(body));
     }
-    int32_t RunLines(TDownloadRecorder& recorder, bool standby = false) {
+    int32_t RunLines(TDownloadRecorder& recorder, bool standby = false, testsrv::ScriptedHttpServer* first = nullptr) {
         TDownloadSources sources;
-        sources.Urls = {server_.Url(L"/pkg.bin")};
+        sources.Urls = {(first ? *first : server_).Url(L"/pkg.bin")};
         if (other_) sources.Urls.push_back(other_->Url(L"/pkg.bin"));
         sources.OthersOnlyOnFailure = standby;
         return client_->DownloadFromLines(sources, save_, recorder.Handler(), 0, nullptr, &report_);
@@ -154,24 +154,38 @@ TEST_F(LinesDownload, BusyAnswerTakesOneConnectionOffAndAStandbyLineWaits) {
     EXPECT_TRUE(other_->Requests().empty()) << "the line the user did not choose stands by";
 }
 
-// The line the user chose breaks off after its first megabyte and then refuses: the line standing
-// by carries the rest, from the byte the first one reached.
+// The line the user chose breaks off after its first megabyte, or refuses the first GET after
+// its HEAD, and then refuses: the line standing by carries the rest, from the byte the first
+// one reached.
 TEST_F(LinesDownload, AStandbyLineTakesOverWhenTheChosenLineFails) {
     const std::string body = testsrv::PatternBody(3 * kMiB, 61);
-    testsrv::ScriptedResponse file = File(std::string());
-    file.headers.push_back({"ETag", kTagA});
-    testsrv::ScriptedResponse cut = file;
-    cut.cutAfterBytes = kMiB;
-    server_.Add(file, testsrv::IsHead(), true, testsrv::ServeRanges(body));
-    server_.Add(cut, testsrv::IsGet(), false, testsrv::ServeRanges(body));
-    Serve(*other_, body, 0);
-    TDownloadRecorder recorder;
-    ASSERT_EQ(RunLines(recorder, true), 0) << client_->GetLastError();
-    EXPECT_TRUE(ReadFileBytes(save_) == body);
-    const std::vector<TAsked> asked = RangesAsked(*other_, body.size());
-    ASSERT_FALSE(asked.empty());
-    EXPECT_GE(asked.front().First, kMiB) << "what the chosen line delivered is not asked again";
-    EXPECT_EQ(BytesOf(0) + BytesOf(1), static_cast<int64_t>(body.size()));
+    for (const size_t reached : {kMiB, size_t{0}}) {
+        SCOPED_TRACE(reached);
+        testsrv::ScriptedHttpServer chosen;
+        other_ = std::make_unique<testsrv::ScriptedHttpServer>();
+        DeleteFileW(save_.c_str());
+        testsrv::ScriptedResponse file = File(std::string());
+        file.headers.push_back({"ETag", kTagA});
+        testsrv::ScriptedResponse cut = file;
+        cut.cutAfterBytes = kMiB;
+        testsrv::ScriptedResponse refused;
+        refused.status = 500;
+        refused.reason = "Internal Server Error";
+        chosen.Add(file, testsrv::IsHead(), true, testsrv::ServeRanges(body));
+        if (reached > 0) chosen.Add(cut, testsrv::IsGet(), false, testsrv::ServeRanges(body));
+        chosen.Add(refused, testsrv::IsGet(), true);
+        Serve(*other_, body, 0);
+        TDownloadRecorder recorder;
+        ASSERT_EQ(RunLines(recorder, true, &chosen), 0) << client_->GetLastError();
+        EXPECT_TRUE(ReadFileBytes(save_) == body);
+        const std::vector<TAsked> asked = RangesAsked(*other_, body.size());
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(std::min_element(asked.begin(), asked.end(), [](auto a, auto b) { return a.First < b.First; })->First,
+                  reached)
+            << "what the chosen line delivered is not asked again";
+        EXPECT_EQ(BytesOf(0), static_cast<int64_t>(reached));
+        EXPECT_EQ(BytesOf(1), static_cast<int64_t>(body.size() - reached));
+    }
 }
 
 // A part with holes from an earlier run: only the holes are asked for, and a part of the earlier
@@ -196,22 +210,46 @@ TEST_F(LinesDownload, PartWithHolesResumesOnlyTheHoles) {
     EXPECT_EQ(BytesOf(0), static_cast<int64_t>(2 * kMiB));
 }
 
-// The checked line now serves another copy (another ETag) while the other line still serves the
-// part's file: the part is continued from the other line, not deleted.
-TEST_F(LinesDownload, PartIsKeptWhileTheOtherLineStillServesItsFile) {
+// A part is continued, not deleted, while a line still serves its file: the other line under
+// the recorded ETag while the checked line serves another copy, or both lines resynced under a
+// new ETag (then the part's first bytes tell, from the checked line).
+TEST_F(LinesDownload, PartIsKeptWhileALineStillServesItsFile) {
     const std::string body = testsrv::PatternBody(3 * kMiB, 67);
-    WriteFileBytes(Temp(), body.substr(0, kMiB));
-    WriteFileBytes(Side(), "[server]\r\nContentLen=3145728\r\nLastModified=2019-03-05 08:09:10\r\nLine1=x\r\n"
-                           "Line1ETag=" + std::string(kTagA) + "\r\nHave=0-1048575\r\n");
-    Serve(server_, testsrv::PatternBody(3 * kMiB, 68), 0, "\"rebuilt\"");
-    Serve(*other_, body, 0);
-    TDownloadRecorder recorder;
-    ASSERT_EQ(RunLines(recorder), 0) << client_->GetLastError();
-    EXPECT_TRUE(ReadFileBytes(save_) == body);
-    for (const TAsked& asked : RangesAsked(*other_, body.size()))
-        if (asked.Last != 262143) EXPECT_GE(asked.First, kMiB) << "the part's megabyte is not asked again";
-    for (const TAsked& asked : RangesAsked(server_, body.size()))
-        EXPECT_EQ(asked.Last, 262143u) << "the other copy only shows its start, for the comparison";
+    struct Row {
+        const char* name;
+        int checkedSeed;
+        const char *checkedTag, *otherTag;
+        size_t checkedStarts;  // at least so many GETs of the first 256 KiB alone: comparisons
+    };
+    const Row rows[] = {
+        {"other line keeps the file", 68, "\"rebuilt\"", kTagA, 0},
+        {"both resynced", 67, "\"resynced\"", "\"resynced\"", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsrv::ScriptedHttpServer checked;
+        other_ = std::make_unique<testsrv::ScriptedHttpServer>();
+        DeleteFileW(save_.c_str());
+        WriteFileBytes(Temp(), body.substr(0, kMiB));
+        WriteFileBytes(Side(), "[server]\r\nContentLen=3145728\r\nLastModified=2019-03-05 08:09:10\r\nLine1=x\r\n"
+                               "Line1ETag=" + std::string(kTagA) + "\r\nHave=0-1048575\r\n");
+        Serve(checked, testsrv::PatternBody(3 * kMiB, row.checkedSeed), 0, row.checkedTag);
+        Serve(*other_, body, 0, row.otherTag);
+        TDownloadRecorder recorder;
+        ASSERT_EQ(RunLines(recorder, false, &checked), 0) << client_->GetLastError();
+        EXPECT_TRUE(ReadFileBytes(save_) == body);
+        size_t starts[2] = {0, 0};
+        const testsrv::ScriptedHttpServer* lines[2] = {&checked, other_.get()};
+        for (int line = 0; line < 2; ++line)
+            for (const TAsked& asked : RangesAsked(*lines[line], body.size())) {
+                if (asked.First == 0 && asked.Last == 262143) {
+                    ++starts[line];
+                    continue;
+                }
+                EXPECT_GE(asked.First, kMiB) << "the part's megabyte is not asked again";
+            }
+        EXPECT_GE(starts[0], row.checkedStarts);
+    }
 }
 
 // A line whose connect never completes (a listener that never accepts, its backlog full): the
