@@ -6,6 +6,8 @@
 # DownloadFile (bench_transfer.exe engine), a bare WinInet read loop (bench_transfer.exe bare),
 # and native curl. Every measured download runs in a process of its own, so each peak working set
 # belongs to one way. Sizes and rounds: BENCH_SIZES_MIB (default "64 512"), BENCH_ROUNDS (5).
+# BENCH_BASELINE=<another build's bench_transfer.exe> adds its engine as a fourth way taking
+# turns with the others ("baseline"), for a change of the engine measured against the one before.
 #
 # verify: the package check (bench_verify.exe: the first CheckPackage in a process, cold or after
 # PreparePackageCheck, and the one after it) on a package signed by the test publisher,
@@ -80,10 +82,11 @@ export WINEPREFIX=$build/wineprefix
 
 # One in-process measurement: appends "<size> <way> <MiB/s> <cpu s/GiB> <peak MiB>" to results.
 run_wine_way() {
-  local way=$1 size=$2 url=$3 target=$out/$way.bin line
+  local way=$1 size=$2 url=$3 target=$out/$way.bin line program=$exe mode=$1
+  [ "$way" = baseline ] && program=$BENCH_BASELINE mode=engine
   rm -f "$out"/*
   sync  # no way pays for writing back what the one before it left dirty
-  line=$("$tools/wine-run.sh" "$exe" "$way" "$url" "$(winpath "$target")" | tr -d '\r')
+  line=$("$tools/wine-run.sh" "$program" "$mode" "$url" "$(winpath "$target")" | tr -d '\r')
   local bytes wall cpu peak
   bytes=$(stat -c %s "$target" 2>/dev/null || echo 0)
   wall=$(sed -n 's/.* wall=\([^ ]*\).*/\1/p' <<<"$line")
@@ -127,8 +130,8 @@ summarise() {
     }
     END {
       printf "\n%s MiB, median of %s rounds\n  %-7s %10s %17s %12s %14s\n", s, rounds, "way", "MiB/s", "(min-max)", "CPU s/GiB", "peak WS MiB"
-      split("engine bare curl", ways, " ")
-      for (i = 1; i <= 3; i++) {
+      nways = split(n["baseline"] ? "engine bare curl baseline" : "engine bare curl", ways, " ")
+      for (i = 1; i <= nways; i++) {
         w = ways[i]; lo = hi = t[w, 1]
         for (j = 2; j <= n[w]; j++) { if (t[w, j] < lo) lo = t[w, j]; if (t[w, j] > hi) hi = t[w, j] }
         printf "  %-7s %10.1f %17s %12.3f %14.2f\n", w, med(t, w), sprintf("(%.0f-%.0f)", lo, hi), med(c, w), med(p, w)
@@ -136,6 +139,9 @@ summarise() {
       printf "  engine/bare: throughput %.3f (goal >= 0.95), CPU per GiB %.3f (goal <= 1.10), peak WS %+.2f MiB (goal <= +2)\n",
         med(t, "engine") / med(t, "bare"), med(c, "engine") / med(c, "bare"), med(p, "engine") - med(p, "bare")
       printf "  engine/curl: throughput %.3f, CPU per GiB %.3f\n", med(t, "engine") / med(t, "curl"), med(c, "engine") / med(c, "curl")
+      if (n["baseline"])
+        printf "  engine/baseline: throughput %.3f, CPU per GiB %.3f, peak WS %+.2f MiB\n",
+          med(t, "engine") / med(t, "baseline"), med(c, "engine") / med(c, "baseline"), med(p, "engine") - med(p, "baseline")
     }' "$results"
 }
 
@@ -146,10 +152,11 @@ if wanted transfer; then
   for size in $sizes; do
     head -c $((size * 1048576)) /dev/urandom >"$www/file$size.bin"
     ways=(engine bare curl)
+    [ -n "${BENCH_BASELINE:-}" ] && ways+=(baseline)
     for round in $(seq "$rounds"); do
       # Each round starts with the next way, so that no way always runs on a warm or cold cache.
-      for i in 0 1 2; do
-        way=${ways[$(((round + i) % 3))]}
+      for i in "${!ways[@]}"; do
+        way=${ways[$(((round + i) % ${#ways[@]}))]}
         case $way in
           curl) run_curl "$size" "$base/file$size.bin" ;;
           *) run_wine_way "$way" "$size" "$base/file$size.bin" ;;
