@@ -15,6 +15,8 @@ constexpr uint64_t kSilentMs = 10000;
 constexpr uint64_t kSideEveryMs = 2000;
 constexpr DWORD kFirstBackoffMs = 2000;
 constexpr DWORD kMaxBackoffMs = 30000;
+constexpr uint64_t kRateWindowMs = 200;
+constexpr double kFastConnection = 16.0 * 1024 * 1024;  // bytes per second
 
 using TConnTask = sys::TTask<TConnResult>;
 using THeadTask = sys::TTask<TLineAnswer>;
@@ -47,6 +49,7 @@ private:
     void JoinLine(int index);
     void StartConnections();
     void StartFirst();
+    bool ConnectionsCapped(TLine& line, uint64_t now);
     void StartConnection(int line);
     int ActiveOnHost(const std::wstring& host) const;
     bool OthersAside(int except) const;

@@ -242,9 +242,33 @@ void TCoordinator::StartConnections() {
         }
         // A line back from being set aside proves itself with one connection first.
         const int cap = line.AsideUntil != 0 ? 1 : line.Cap;
-        while (ActiveOnHost(line.Host) < cap && line.Active < cap && S.Board.HasWork(false))
+        const bool capped = ConnectionsCapped(line, now);
+        while (ActiveOnHost(line.Host) < cap && line.Active < cap && (line.Active == 0 || capped) &&
+               S.Board.HasWork(false))
             StartConnection(static_cast<int>(i));
     }
+}
+
+// Whether the line's connections each deliver as little as a mirror that caps connections lets
+// through. Faster than that, another connection adds CPU and memory but no speed (a local
+// mirror, an uncapped fibre line), so the line keeps the connections it has until it slows down.
+bool TCoordinator::ConnectionsCapped(TLine& line, uint64_t now) {
+    if (line.Active == 0) {
+        line.RateFrom = 0;
+        return false;
+    }
+    if (line.RateFrom == 0) {
+        line.RateFrom = now;
+        line.RateBytes = line.Bytes;
+        return false;
+    }
+    if (now - line.RateFrom < kRateWindowMs) return line.RateKnown && line.ConnectionRate < kFastConnection;
+    line.ConnectionRate = static_cast<double>(line.Bytes - line.RateBytes) * 1000.0 /
+                          static_cast<double>(now - line.RateFrom) / line.Active;
+    line.RateKnown = true;
+    line.RateFrom = now;
+    line.RateBytes = line.Bytes;
+    return line.ConnectionRate < kFastConnection;
 }
 
 // The first GET decides how the file comes (pieces or one stream); when it found no answer, it

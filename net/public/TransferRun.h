@@ -47,6 +47,10 @@ struct TLine {
     uint64_t NextStartAt = 0; // no new connection before this tick after one failed
     std::atomic<int64_t> Bytes{0};
     int64_t BytesAtAside = 0;
+    uint64_t RateFrom = 0;  // the window over which the speed of each connection is measured
+    int64_t RateBytes = 0;
+    bool RateKnown = false;
+    double ConnectionRate = 0;  // bytes per second
 };
 
 enum class TConnEnd { Idle, Failed, Busy, Fatal };

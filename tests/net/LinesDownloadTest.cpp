@@ -67,6 +67,7 @@ TEST_F(LinesDownload, BothCappedLinesCarryPiecesAndEveryByteIsRight) {
     EXPECT_GT(BytesOf(0), 0);
     EXPECT_GT(BytesOf(1), 0);
     EXPECT_EQ(BytesOf(0) + BytesOf(1), static_cast<int64_t>(body.size())) << "each byte counted once";
+    EXPECT_GE(GetsOf(server_), 3u) << "a line that caps connections gets several";
     EXPECT_EQ(server_.Requests()[1].Header("If-Range"), kTagA);
     int64_t shown = 0;
     for (const THttpDownloadInfo& info : recorder.Seen) {
@@ -108,15 +109,16 @@ TEST_F(LinesDownload, ALineLostHalfWayCostsNothing) {
 }
 
 // The other line serves another length, or the same length without ranges: it stays out or
-// falls out, and the first line carries the file alone.
+// falls out, and the first line carries the file alone (on one connection: nothing caps it).
 TEST_F(LinesDownload, ALineWithAnotherFileOrWithoutRangesDoesNotSpliceIn) {
-    const std::string body = testsrv::PatternBody(3 * kMiB, 47);
+    const std::string body = testsrv::PatternBody(12 * kMiB, 47);
     Serve(server_, body, 0);
     Serve(*other_, body + "tail", 0, "\"other\"");
     TDownloadRecorder recorder;
     ASSERT_EQ(RunLines(recorder), 0) << client_->GetLastError();
     EXPECT_TRUE(ReadFileBytes(save_) == body);
     EXPECT_EQ(GetsOf(*other_), 0u) << "a line announcing another length is never asked for bytes";
+    EXPECT_EQ(GetsOf(server_), 1u) << "a line faster than any cap keeps one connection";
 
     DeleteFileW(save_.c_str());
     other_ = std::make_unique<testsrv::ScriptedHttpServer>();
@@ -133,7 +135,7 @@ TEST_F(LinesDownload, ALineWithAnotherFileOrWithoutRangesDoesNotSpliceIn) {
 // A 503 to the third connection costs that connection, not the run; a standby line is not
 // asked while the checked line works.
 TEST_F(LinesDownload, BusyAnswerTakesOneConnectionOffAndAStandbyLineWaits) {
-    const std::string body = testsrv::PatternBody(4 * kMiB, 53);
+    const std::string body = testsrv::PatternBody(6 * kMiB, 53);
     testsrv::ScriptedResponse busy;
     busy.status = 503;
     busy.reason = "Service Unavailable";
