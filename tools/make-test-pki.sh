@@ -5,7 +5,9 @@
 # trusts the test root in a Wine prefix, and a server certificate for localhost that the root
 # vouches for (the test mirror's trusted HTTPS). The keys stay when only the samples are made again.
 # Usage: tools/make-test-pki.sh pki <folder>                  keys, certificates, test-root.reg
-#        tools/make-test-pki.sh samples <folder> <PE file>    <folder>/signed/*.exe from the PE file
+#        tools/make-test-pki.sh samples <folder> <PE file> <older> <unversioned> <garbled version>
+#                                     <folder>/signed/*.exe from the PE file, and its twins of
+#                                     other version resources signed by the genuine publisher
 #        tools/make-test-pki.sh sign <folder> <in> <out> [leaf]  <in> signed by the leaf (the genuine publisher)
 set -euo pipefail
 command=$1 out=$2
@@ -124,6 +126,9 @@ make_samples() {
     sign "$leaf" "$pe" "signed/$leaf.exe"
   done
   mv signed/publisher.exe signed/genuine.exe
+  sign publisher "$old" signed/old.exe
+  sign publisher "$unversioned" signed/unversioned.exe
+  sign publisher "$garbled" signed/garbled-version.exe
   # The same leaf twice: once with its stranger root in the signature, so the chain ends in a
   # root nobody trusts, and once alone, so the chain ends in an issuer nobody has.
   sign untrusted-root "$pe" signed/untrusted-root.exe -ac stranger-root.crt
@@ -145,12 +150,13 @@ case $command in
     mv "$out.tmp" "$out"
     ;;
   samples)
-    pe=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+    absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+    pe=$(absolute "$3") old=$(absolute "$4") unversioned=$(absolute "$5") garbled=$(absolute "$6")
     cd "$out"
     make_samples
     ;;
   sign)
     sign "$out/${5:-publisher}" "$3" "$4"
     ;;
-  *) echo "usage: $0 pki <folder> | samples <folder> <PE file> | sign <folder> <in> <out> [leaf]" >&2; exit 2 ;;
+  *) echo "usage: $0 pki <folder> | samples <folder> <PE file> <older> <unversioned> <garbled> | sign <folder> <in> <out> [leaf]" >&2; exit 2 ;;
 esac

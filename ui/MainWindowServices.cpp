@@ -44,7 +44,7 @@ public:
 
     TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override {
         JoinRootsOpener();
-        return ::CheckPackage(path, file, RequiredPublisher());
+        return ::CheckPackage(path, file, RequiredPublisher(), MinimumPackageVersion());
     }
 
     TLineProbeResult ProbeLines(const TProbeStop& stop) override {

@@ -23,8 +23,8 @@ public:
                                  const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) = 0;
     // Whether this build checks the package before starting it (false: started as downloaded).
     virtual bool ChecksPackages() = 0;
-    // Checks the package through file, held open by the caller, against the pinned publisher.
-    // Called on a worker thread.
+    // Checks the package through file, held open by the caller, against the pinned publisher and
+    // the minimum version. Called on a worker thread.
     virtual TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) = 0;
     // Measures both lines, primary and secondary, in kProbeBudgetMs at most; stop ends it early.
     // Called on a worker thread.

@@ -20,6 +20,23 @@ std::wstring WithoutLongPathPrefix(const std::wstring& path) {
     return path;
 }
 
+bool SameFile(HANDLE one, HANDLE other) {
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return GetFileInformationByHandle(one, &a) && GetFileInformationByHandle(other, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The shell opens the path by name after its own rules (a folder's trailing dot or space goes),
+// so the very string it gets must lead to the held file, and fit the length the shell takes.
+bool NamesHeldFile(const std::wstring& path, HANDLE package) {
+    if (path.size() >= MAX_PATH) return false;
+    const TFileHandle named(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return named && SameFile(named.Get(), package);
+}
+
 }  // namespace
 
 TFileHandle OpenPackageForLaunch(const std::wstring& path) {
@@ -39,7 +56,7 @@ std::wstring FinalPathOf(HANDLE file) {
 
 bool StartPackage(HANDLE package, HWND owner) {
     const std::wstring path = FinalPathOf(package);
-    if (path.empty()) return false;
+    if (path.empty() || !NamesHeldFile(path, package)) return false;
     const std::wstring folder = sys::ExtractFilePath(path);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);

@@ -16,6 +16,7 @@ TFileHandle OpenPackageForLaunch(const std::wstring& path);
 std::wstring FinalPathOf(HANDLE file);
 
 // Starts the file behind `package` (held open by the caller until this returns) by its final
-// path with the shell's "open" verb, its own folder as the working folder. False when the shell
-// could not start it.
+// path with the shell's "open" verb, its own folder as the working folder. False, and nothing
+// started, when that path opened by name is not the held file or is too long for the shell, or
+// when the shell could not start it.
 bool StartPackage(HANDLE package, HWND owner);

@@ -15,6 +15,9 @@ const wchar_t kModified[] = L"签名后被修改";
 const wchar_t kOtherPublisher[] = L"发布者不符：";
 const wchar_t kUnreadable[] = L"无法读取安装包";
 const wchar_t kInvalidSignature[] = L"签名无效";
+const wchar_t kNoVersion[] = L"安装包缺少版本信息";
+const wchar_t kTooOld[] = L"安装包版本过旧：";
+const wchar_t kMinimumIs[] = L"，最低要求 ";
 
 // One WinVerifyTrust verification; its provider state (and the signer certificates it holds)
 // lives until the object goes, when the state is closed.
@@ -96,9 +99,19 @@ TPackageCheck Failed(std::wstring reason, std::wstring signer = {}) {
     return result;
 }
 
+// Read only once the signature holds: the version is then the publisher's word, and an old
+// package of theirs may carry a hole a newer one closed.
+std::wstring VersionFault(HANDLE file, TFileVersion minimum) {
+    const std::optional<TFileVersion> version = PackageFileVersion(file);
+    if (!version) return kNoVersion;
+    if (*version < minimum) return kTooOld + VersionText(*version) + kMinimumIs + VersionText(minimum);
+    return {};
+}
+
 }  // namespace
 
-TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wstring& publisher) {
+TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wstring& publisher,
+                           std::optional<TFileVersion> minimumVersion) {
     if (file == INVALID_HANDLE_VALUE || file == nullptr)
         return Failed(kUnreadable);
     const TTrustVerification trust(path, file);
@@ -115,18 +128,23 @@ TPackageCheck CheckPackage(const std::wstring& path, HANDLE file, const std::wst
         std::wstring reason = kOtherPublisher + signer;
         return Failed(std::move(reason), std::move(signer));
     }
+    if (minimumVersion) {
+        std::wstring fault = VersionFault(file, *minimumVersion);
+        if (!fault.empty()) return Failed(std::move(fault), std::move(signer));
+    }
     TPackageCheck result;
     result.Passed = true;
     result.Signer = std::move(signer);
     return result;
 }
 
-TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publisher) {
+TPackageCheck CheckPackage(const std::wstring& path, const std::wstring& publisher,
+                           std::optional<TFileVersion> minimumVersion) {
     const TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return Failed(kUnreadable);
-    return CheckPackage(path, file.Get(), publisher);
+    return CheckPackage(path, file.Get(), publisher, minimumVersion);
 }
 
 void PreparePackageCheck() {

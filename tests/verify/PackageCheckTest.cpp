@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 namespace {
 
 const wchar_t kTestPublisher[] = L"Tallyvo Test Publisher";
+// 1.3.0.0, the version of the genuine sample's version resource.
+const TFileVersion kMinimum = 0x0001'0003'0000'0000;
 
 struct TSampleCase {
     const wchar_t* sample;     // file name under the build's pki/signed/, without ".exe"
@@ -18,6 +21,7 @@ struct TSampleCase {
     bool passed;
     const wchar_t* reason;
     const wchar_t* signer;
+    std::optional<TFileVersion> minimum = std::nullopt;
 };
 
 const TSampleCase kSampleCases[] = {
@@ -35,6 +39,15 @@ const TSampleCase kSampleCases[] = {
     {L"missing", kTestPublisher, false, L"无法读取安装包", L""},
     {L"two-names", kTestPublisher, false, L"发布者不符：", L""},
     {L"no-name", kTestPublisher, false, L"发布者不符：", L""},
+    {L"genuine", kTestPublisher, true, L"", kTestPublisher, kMinimum},
+    {L"genuine", kTestPublisher, true, L"", kTestPublisher, 0x0001'0002'FFFF'FFFF},
+    {L"genuine", kTestPublisher, false, L"安装包版本过旧：1.3.0.0，最低要求 1.3.0.1", kTestPublisher,
+     0x0001'0003'0000'0001},
+    {L"old", kTestPublisher, false, L"安装包版本过旧：1.2.0.0，最低要求 1.3.0.0", kTestPublisher, kMinimum},
+    {L"old", kTestPublisher, true, L"", kTestPublisher},
+    {L"unversioned", kTestPublisher, false, L"安装包缺少版本信息", kTestPublisher, kMinimum},
+    {L"unversioned", kTestPublisher, true, L"", kTestPublisher},
+    {L"garbled-version", kTestPublisher, false, L"安装包缺少版本信息", kTestPublisher, kMinimum},
 };
 
 std::wstring SamplePath(const wchar_t* sample) {
@@ -58,12 +71,13 @@ void ExpectVerdict(const TPackageCheck& check, const TSampleCase& expected) {
 // denies writing and deleting (as a caller holds it while starting the package) on a worker.
 TEST(CheckPackage, OnlyTheGenuinePackageOfThePinnedPublisherPasses) {
     for (const TSampleCase& c : kSampleCases) {
-        SCOPED_TRACE(testing::Message() << c.sample << L" pinned to '" << c.publisher << L"'");
+        SCOPED_TRACE(testing::Message() << c.sample << L" pinned to '" << c.publisher << L"', minimum "
+                                        << std::hex << c.minimum.value_or(0));
         const std::wstring path = SamplePath(c.sample);
         const TFileHandle held = OpenDenyingWriteAndDelete(path);
         TPackageCheck throughHandle;
-        std::thread worker([&] { throughHandle = CheckPackage(path, held.Get(), c.publisher); });
-        const TPackageCheck byPath = CheckPackage(path, c.publisher);
+        std::thread worker([&] { throughHandle = CheckPackage(path, held.Get(), c.publisher, c.minimum); });
+        const TPackageCheck byPath = CheckPackage(path, c.publisher, c.minimum);
         worker.join();
         ExpectVerdict(byPath, c);
         ExpectVerdict(throughHandle, c);
@@ -77,15 +91,18 @@ TEST(CheckPackage, ThroughAHandleTheHeldBytesAreJudged) {
         const wchar_t* path;
         const wchar_t* held;
         bool passed;
+        std::optional<TFileVersion> minimum;
     } cases[] = {
-        {L"tampered", L"genuine", true},
-        {L"genuine", L"tampered", false},
-        {L"genuine", L"unsigned", false},
+        {L"tampered", L"genuine", true, std::nullopt},
+        {L"genuine", L"tampered", false, std::nullopt},
+        {L"genuine", L"unsigned", false, std::nullopt},
+        {L"old", L"genuine", true, kMinimum},
+        {L"genuine", L"old", false, kMinimum},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.held << L" held, path of " << c.path);
         const TFileHandle held = OpenDenyingWriteAndDelete(SamplePath(c.held));
         ASSERT_TRUE(held);
-        EXPECT_EQ(CheckPackage(SamplePath(c.path), held.Get(), kTestPublisher).Passed, c.passed);
+        EXPECT_EQ(CheckPackage(SamplePath(c.path), held.Get(), kTestPublisher, c.minimum).Passed, c.passed);
     }
 }
