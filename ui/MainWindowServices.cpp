@@ -53,6 +53,11 @@ public:
 
     bool StartInstaller(HANDLE file) override { return StartPackage(file, gui::Application.Handle()); }
 
+    void EndProcess() override {
+        HANDLE self = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId());
+        TerminateProcess(self ? self : GetCurrentProcess(), static_cast<UINT>(-1));
+    }
+
 private:
     void JoinRootsOpener() {
         if (FRootsOpener) FRootsOpener->Wait(INFINITE);

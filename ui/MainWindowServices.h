@@ -33,6 +33,11 @@ public:
     virtual bool StartInstaller(HANDLE file) = 0;
     // The task-bar button that shows the download's progress.
     virtual gui::ITaskbarProgress& Taskbar() = 0;
+    // How long a package that cannot be read is tried again before the user is told: security
+    // software may hold a large new file that long.
+    virtual DWORD UnreadablePackageRetryMs() { return 30000; }
+    // Ends the launcher at once, whatever is on the stack (a run, a pumped check).
+    virtual void EndProcess() = 0;
 
 protected:
     ~IMainWindowServices() = default;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "net/public/WinHandles.h"
 #include "sys/Task.h"
 #include "ui/MainWindowServices.h"
 
@@ -27,3 +28,10 @@ private:
     bool& FBusy;
     sys::TTask<TPackageCheck> FTask;
 };
+
+// Opens the package at path into `package` and checks it while the window pumps; a package that
+// cannot be read (held by another program, an I/O error, a check that threw) is opened and
+// checked again for up to the services' retry time. Unreadable in the verdict when it never
+// could be read: nothing about it was judged.
+TPackageCheck CheckHeldPackage(bool& busy, IMainWindowServices& services, const std::wstring& path,
+                               TFileHandle& package);

@@ -194,7 +194,4 @@ void Tfrm_Main::btnDirClick(gui::TObject*) {
 
 void Tfrm_Main::edtDirExit(gui::TObject*) { FSaveDir = edtDir->Text(); }
 
-void Tfrm_Main::EndProcess() {
-    HANDLE self = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId());
-    TerminateProcess(self ? self : GetCurrentProcess(), static_cast<UINT>(-1));
-}
+void Tfrm_Main::EndProcess() { FServices.EndProcess(); }

@@ -109,7 +109,9 @@ private:
     // rejected: the publisher check refused what the transfer delivered.
     TRunEnd _ActOnFailure(bool rejected = false);
     TRunEnd _ActOnCancel();
-    bool _PackagePassesCheck();
+    enum class TCheckVerdict { Passed, Rejected, Unreadable };
+    TCheckVerdict _CheckDownloadedPackage();
+    void _KeepUnreadPackage();
     void _RejectPackage(const std::wstring& reason);
     bool _DownloadUnderWay();
     void DownloadProgress(const THttpDownloadInfo& info, bool& cancel);

@@ -66,6 +66,12 @@ Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
         _SourcesFor(url), FSaveFile,
         [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); }, FLineReport);
     if (result == 0) LogRunLine(L"下载完成：", LineReportText(FLineReport, rdbDX->Checked()));
+    // A close pressed while dsFinish or dsFail pumped has no notice left to stop: the run is
+    // over, so it is answered as a close outside a run is.
+    if (result != 1 && FCancelRequested) {
+        EndProcess();
+        return TRunEnd::Ended;
+    }
     switch (result) {
         case -1:
             return _ActOnFailure();
@@ -133,30 +139,39 @@ Tfrm_Main::TRunEnd Tfrm_Main::_ActOnDone() {
     // and for a mirror that never announced a length.
     if (FDownloadTotal <= 0) FDownloadTotal = std::max<int64_t>(FDownloadPos, 1);
     SetDownloadPos(FDownloadTotal);
-    if (!_PackagePassesCheck()) return _ActOnFailure(true);
+    const TCheckVerdict verdict = _CheckDownloadedPackage();
+    if (verdict == TCheckVerdict::Rejected) return _ActOnFailure(true);
     _RedrawProgress();
     FDownloadDone = true;
     btnInstall->SetVisible(true);
     FAnnounce->Idle();
+    if (verdict == TCheckVerdict::Unreadable) _KeepUnreadPackage();
     return TRunEnd::Ended;
 }
 
 // Bytes that are not the publisher's package count as a failed download: deleted, and the
-// failure prompt offers to fetch them again.
-bool Tfrm_Main::_PackagePassesCheck() {
-    if (!FServices.ChecksPackages()) return true;
+// failure prompt offers to fetch them again. Bytes that could not be read were not judged.
+Tfrm_Main::TCheckVerdict Tfrm_Main::_CheckDownloadedPackage() {
+    if (!FServices.ChecksPackages()) return TCheckVerdict::Passed;
     labProcess->SetCaption(L"正在校验安装包…");
     FAnnounce->Waiting();
     labSpeed->SetCaption(std::wstring());
-    TFileHandle package = OpenPackageForLaunch(FSaveFile);
-    const TPackageCheck check = TPumpedPackageCheck(FCheckingPackage, FServices, FSaveFile, package.Get()).Wait();
+    TFileHandle package;
+    const TPackageCheck check = CheckHeldPackage(FCheckingPackage, FServices, FSaveFile, package);
     package.Reset();
     if (check.Passed) {
         LogRunLine(L"安装包校验通过：", check.Signer);
-        return true;
+        return TCheckVerdict::Passed;
     }
+    if (check.Unreadable) return TCheckVerdict::Unreadable;
     _RejectPackage(check.Reason);
-    return false;
+    return TCheckVerdict::Rejected;
+}
+
+// The package stays where it is, with 立即安装 to check it again once the other program lets go.
+void Tfrm_Main::_KeepUnreadPackage() {
+    LogRunLine(L"安装包无法读取，已保留：", FSaveFile);
+    _Say(mdkInfo, L"安装包正被其他程序占用，请稍后重试。");
 }
 
 void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
@@ -278,9 +293,15 @@ int Tfrm_Main::_Say(TMsgDlgKind kind, const std::wstring& text) { return FServic
 // started through the handle that was checked, so that what starts is what passed.
 void Tfrm_Main::btnInstallClick(gui::TObject*) {
     if (FCheckingPackage) return;
-    TFileHandle package = OpenPackageForLaunch(FSaveFile);
-    if (FServices.ChecksPackages()) {
-        const TPackageCheck check = TPumpedPackageCheck(FCheckingPackage, FServices, FSaveFile, package.Get()).Wait();
+    TFileHandle package;
+    if (!FServices.ChecksPackages()) {
+        package = OpenPackageForLaunch(FSaveFile);
+    } else {
+        const TPackageCheck check = CheckHeldPackage(FCheckingPackage, FServices, FSaveFile, package);
+        if (check.Unreadable) {
+            _KeepUnreadPackage();
+            return;
+        }
         if (!check.Passed) {
             package.Reset();
             _RejectPackage(check.Reason);

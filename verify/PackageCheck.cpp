@@ -94,6 +94,7 @@ std::wstring ReasonFor(LONG status) {
 
 TPackageCheck Failed(std::wstring reason, std::wstring signer = {}) {
     TPackageCheck result;
+    result.Unreadable = reason == kUnreadable;
     result.Reason = std::move(reason);
     result.Signer = std::move(signer);
     return result;

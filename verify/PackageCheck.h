@@ -11,6 +11,7 @@ struct TPackageCheck {
     bool Passed = false;
     std::wstring Reason;  // short log text of why it failed; empty when it passed
     std::wstring Signer;  // common name of the signing certificate, when the signature names one
+    bool Unreadable = false;  // the bytes could not be read (another program holds the file): nothing was judged
 };
 
 // A package passes when its signature matches its bytes, the signer's certificate chains to a

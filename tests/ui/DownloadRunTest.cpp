@@ -203,7 +203,7 @@ TEST_F(DownloadRun, OnlyAPackageThatPassesBothChecksIsLeftToStart) {
 }
 
 // The install click starts the very file its check judged, held so that nobody can write it in
-// between; a second click while the check runs does nothing, and a check that throws rejects.
+// between; a second click while the check runs does nothing.
 TEST_F(DownloadRun, TheInstallClickStartsTheFileItCheckedOnce) {
     uitest::TNotice start{dsStart};
     const std::wstring path = package;
@@ -228,13 +228,78 @@ TEST_F(DownloadRun, TheInstallClickStartsTheFileItCheckedOnce) {
     EXPECT_EQ(package, services.Starts[0].FinalPath);
     EXPECT_TRUE(services.Starts[0].SameFileAsChecked);
     EXPECT_TRUE(services.Starts[0].DeniesWriting);
+}
 
-    services.CheckThrows = true;
+// A package the check cannot read (another program holds it without sharing, or the check
+// throws) is tried again, and when it stays unreadable it is kept with 立即安装 to check it
+// again; one let go of while the check tries again passes without a word.
+TEST_F(DownloadRun, APackageThatCannotBeReadIsKeptAndCheckedAgain) {
+    const std::wstring kHeld = L"安装包正被其他程序占用，请稍后重试。";
+    const std::wstring path = package;
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    uitest::TNotice start{dsStart};
+    start.Before = [path] { uitest::WriteFileBytes(path, "MZ package"); };
+    bool hold = true;
+    uitest::TNotice finish{dsFinish};
+    finish.Before = [path, &holder, &hold] {
+        if (hold) holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    services.Checks = {{true, L"", L"Tallyvo Test Publisher"}};
     uitest::TPromptDriver failed([](HWND prompt) { uitest::ClickClose(prompt); });
-    services.Runs = {{{start}, 0}};
+    for (bool throws : {false, true}) {
+        SCOPED_TRACE(throws ? "the check throws" : "held without sharing");
+        services.CheckThrows = throws;
+        hold = !throws;
+        services.CheckCalls.clear();
+        services.Shown.clear();
+        services.Runs = {{{start, {dsProgress, 10, 10}, finish}, 0}};
+        DownloadInto(saveDir);
+        ASSERT_FALSE(Shown().empty());
+        EXPECT_EQ(kHeld, Shown().back().Text);
+        EXPECT_GE(services.CheckCalls.size(), 2u) << "tried again before telling the user";
+        EXPECT_TRUE(uitest::FileExists(package));
+        EXPECT_TRUE(form->btnInstall->Visible());
+        EXPECT_EQ(form->TS3, form->PC->ActivePage());
+        if (hold) CloseHandle(holder);
+        services.CheckThrows = false;
+    }
+    form->btnInstallClick(nullptr);
+    EXPECT_EQ(1u, services.Starts.size()) << "once let go, the click checks and starts it";
+    EXPECT_TRUE(form->rdbDX->Checked()) << "the line stays";
+
+    services.Shown.clear();
+    services.CheckCalls.clear();
+    hold = true;
+    services.BeforeCheck = [this, &holder] {
+        if (services.CheckCalls.size() == 1) CloseHandle(holder);
+    };
+    services.Runs = {{{start, {dsProgress, 10, 10}, finish}, 0}};
     DownloadInto(saveDir);
-    EXPECT_TRUE(failed.Ran()) << "a check that throws rejects the package";
-    EXPECT_FALSE(uitest::FileExists(package));
+    EXPECT_EQ(2u, services.CheckCalls.size());
+    EXPECT_TRUE(form->btnInstall->Visible());
+    for (const auto& shown : Shown()) EXPECT_NE(kHeld, shown.Text);
+    EXPECT_FALSE(failed.Ran()) << "a package not read is not a failed download";
+}
+
+// A close pressed while the last notice of a run pumps is answered once the run is over: the
+// launcher ends, instead of checking the package or offering the failure prompt.
+TEST_F(DownloadRun, ACloseDuringTheLastNoticeEndsTheLauncher) {
+    for (TDownloadState last : {dsFinish, dsFail}) {
+        SCOPED_TRACE(last == dsFinish ? "dsFinish" : "dsFail");
+        uitest::FreeMainWindow(form);
+        services = uitest::TScriptedServices();
+        form = uitest::MakeMainWindow(services);
+        services.Checks = {{true, L"", L"Tallyvo Test Publisher"}};
+        Tfrm_Main* window = form;
+        uitest::TNotice closing{last};
+        closing.Before = [window] { PostMessageW(window->Handle(), WM_CLOSE, 0, 0); };
+        services.Runs = {{{{dsStart}, {dsProgress, 10, 10}, closing}, last == dsFinish ? 0 : -1}};
+        uitest::TPromptDriver prompt([](HWND p) { uitest::ClickClose(p); });
+        DownloadInto(saveDir);
+        EXPECT_EQ(1, services.EndProcessCalls);
+        EXPECT_TRUE(services.CheckCalls.empty());
+        EXPECT_FALSE(prompt.Ran());
+    }
 }
 
 // Without a choice of the user's the probe checks the faster line; a press on download before the

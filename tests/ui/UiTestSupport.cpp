@@ -50,7 +50,10 @@ TPackageCheck TScriptedServices::CheckPackage(const std::wstring& path, HANDLE f
     const bool held = file != nullptr && file != INVALID_HANDLE_VALUE;
     CheckCalls.push_back({held, held && !OthersCanWrite(path), Form->labProcess->Caption()});
     FLastChecked = file;
+    if (BeforeCheck) BeforeCheck();
     if (CheckThrows) throw std::runtime_error("check failed unexpectedly");
+    // A file the window could not open reaches the real check's answer to that.
+    if (!held) return ::CheckPackage(path, file, L"Tallyvo Test Publisher");
     const TPackageCheck verdict = Checks.front();
     if (Checks.size() > 1) Checks.erase(Checks.begin());
     return verdict;

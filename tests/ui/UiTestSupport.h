@@ -77,6 +77,9 @@ public:
     // Records what it was given and starts nothing (a start ends the process).
     bool StartInstaller(HANDLE file) override;
     gui::ITaskbarProgress& Taskbar() override { return RecordedTaskbar; }
+    DWORD UnreadablePackageRetryMs() override { return UnreadableRetryMs; }
+    // Counts instead of ending the test's process.
+    void EndProcess() override { ++EndProcessCalls; }
 
     bool Online = true;
     std::vector<int> Answers;  // in order; OK once they run out
@@ -97,6 +100,9 @@ public:
     std::shared_ptr<std::atomic<int>> ProbesEnded = std::make_shared<std::atomic<int>>(0);  // by the worker
     HANDLE CheckGate = nullptr;   // set: each check waits for it first
     bool CheckThrows = false;
+    std::function<void()> BeforeCheck;  // on the checking worker, before each verdict
+    DWORD UnreadableRetryMs = 1500;
+    int EndProcessCalls = 0;
     struct TStartCall {
         std::wstring FinalPath;
         bool SameFileAsChecked;   // the handle the last check judged

@@ -63,6 +63,7 @@ void ExpectVerdict(const TPackageCheck& check, const TSampleCase& expected) {
     EXPECT_EQ(check.Passed, expected.passed);
     EXPECT_EQ(check.Reason, expected.reason);
     EXPECT_EQ(check.Signer, expected.signer);
+    EXPECT_EQ(check.Unreadable, std::wstring(expected.reason) == L"无法读取安装包") << "only what was not read";
 }
 
 }  // namespace
@@ -82,6 +83,10 @@ TEST(CheckPackage, OnlyTheGenuinePackageOfThePinnedPublisherPasses) {
         ExpectVerdict(byPath, c);
         ExpectVerdict(throughHandle, c);
     }
+    const TFileHandle exclusive(CreateFileW(SamplePath(L"genuine").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(exclusive);
+    EXPECT_TRUE(CheckPackage(SamplePath(L"genuine"), kTestPublisher).Unreadable) << "held by another program";
 }
 
 // What gets started is the file behind the handle, so its bytes are judged, whatever the path
