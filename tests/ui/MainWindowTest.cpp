@@ -116,6 +116,43 @@ TEST_F(MainWindow, ADpiChangeTakesTheSuggestedPlaceAndLaysOutAtTheNewScale) {
     ExpectOneShadowAround(form->Handle());
 }
 
+void ChangeDpi(Tfrm_Main* form, int dpi, RECT suggested) {
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// Every control's name and edges, depth first.
+void CollectLayout(const gui::TControl& control, std::vector<std::wstring>& layout) {
+    const RECT r = control.BoundsRect();
+    layout.push_back(control.Name() + L" " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                     std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom));
+    if (auto* container = dynamic_cast<const gui::TWinControl*>(&control)) {
+        for (size_t i = 0; i < container->ControlCount(); ++i) CollectLayout(*container->Control(i), layout);
+    }
+}
+
+std::vector<std::wstring> LayoutOf(const gui::TControl& root) {
+    std::vector<std::wstring> layout;
+    CollectLayout(root, layout);
+    return layout;
+}
+
+// 125 %, then 150 %, then back: every control where it started, and at 150 % where a window
+// moved there straight from 96 DPI has it.
+TEST_F(MainWindow, ScalesInTurnLandEveryControlWhereOneChangeWould) {
+    const RECT at150{642, 242, 1572, 866};
+    const std::vector<std::wstring> at96 = LayoutOf(*form);
+    ChangeDpi(form, 120, RECT{535, 201, 1310, 721});
+    ChangeDpi(form, 144, at150);
+    const std::vector<std::wstring> through120 = LayoutOf(*form);
+    ChangeDpi(form, 96, RECT{428, 161, 1048, 577});
+    EXPECT_EQ(at96, LayoutOf(*form));
+
+    uitest::FreeMainWindow(form);
+    form = uitest::MakeMainWindow(services);
+    ChangeDpi(form, 144, at150);
+    EXPECT_EQ(through120, LayoutOf(*form));
+}
+
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
     gui::TLabel* speed = form->labSpeed;
     ASSERT_NE(nullptr, speed);
