@@ -91,8 +91,8 @@ RECT TBriskCustomPanel::ClientRect() const {
 
 void TBriskCustomPanel::ChangeScale(int toDpi, int fromDpi) {
     gui::TCustomControl::ChangeScale(toDpi, fromDpi);
-    SetBorderWidth(gui::ScaleDpi(BorderWidth(), toDpi, fromDpi));
-    SetBevelWidth(gui::ScaleDpi(BevelWidth(), toDpi, fromDpi));
+    SetBorderWidth(FDesignBorderWidth.Rescale(BorderWidth(), toDpi, fromDpi));
+    SetBevelWidth(FDesignBevelWidth.Rescale(BevelWidth(), toDpi, fromDpi));
     gui::RescalePicture(*FBackgroundPicture, toDpi);
 }
 

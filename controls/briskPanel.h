@@ -187,6 +187,7 @@ private:
     TBackgroundOptions FBackgroundOptions = 0;
     bool FTransparent = false;
     TBriskBorderLook FBorder;
+    gui::TDpiMeasure FDesignBorderWidth, FDesignBevelWidth;
     bool FUseGradients = false;
     gui::TColor FGradientColorStart = gui::clWhite;
     gui::TColor FGradientColorStop = gui::clBtnFace;

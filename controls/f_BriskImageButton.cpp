@@ -4,6 +4,7 @@
 #include "gui/PictureScale.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "sys/SysUtils.h"
 #include "gui/WindowDataRegistry.h"
@@ -188,9 +189,9 @@ void TPNGImageButton::SetPngImg(const TPngImage& image) {
 
 void TPNGImageButton::ChangeScale(int toDpi, int fromDpi) {
     gui::TGraphicControl::ChangeScale(toDpi, fromDpi);
-    for (int* measure : {&FIconOffsetX, &FIconOffsetY, &FPopupArrowOffsetX, &FPopupArrowOffsetY, &FFixedHeight, &FFixedWidth}) {
-        *measure = gui::ScaleDpi(*measure, toDpi, fromDpi);
-    }
+    int* const measures[] = {&FIconOffsetX, &FIconOffsetY, &FPopupArrowOffsetX,
+                             &FPopupArrowOffsetY, &FFixedHeight, &FFixedWidth};
+    for (size_t i = 0; i < std::size(measures); ++i) *measures[i] = FDesignMeasures[i].Rescale(*measures[i], toDpi, fromDpi);
     for (TPngImage* image : {FPngImg.get(), FPngOver.get(), FPngDown.get(), FPngUp.get(), FPngDisabled.get()}) {
         gui::RescalePng(*image, toDpi);
     }
@@ -200,7 +201,8 @@ void TPNGImageButton::ChangeScale(int toDpi, int fromDpi) {
 
 void TPNGImageButtonEx::ChangeScale(int toDpi, int fromDpi) {
     TPNGImageButton::ChangeScale(toDpi, fromDpi);
-    for (int* measure : {&FFontSpace, &FCaptionOffsetX, &FCaptionOffsetY}) *measure = gui::ScaleDpi(*measure, toDpi, fromDpi);
+    int* const measures[] = {&FFontSpace, &FCaptionOffsetX, &FCaptionOffsetY};
+    for (size_t i = 0; i < std::size(measures); ++i) *measures[i] = FDesignCaptionMeasures[i].Rescale(*measures[i], toDpi, fromDpi);
 }
 
 void TPNGImageButton::SetFocusControl(gui::TControl* control) {

@@ -151,6 +151,7 @@ private:
     int FIconOffsetX = 0, FIconOffsetY = 0;
     int FPopupArrowOffsetX = 0, FPopupArrowOffsetY = 0;
     int FFixedHeight = 0, FFixedWidth = 0;
+    gui::TDpiMeasure FDesignMeasures[6];  // of the six above, in ChangeScale's order
     gui::TControl* FFocusControl = nullptr;
     HMENU FPopupMenu = nullptr;
 };
@@ -192,6 +193,7 @@ private:
     int FGroupIndex = 0;
     gui::TAlignment FAlignment = gui::taCenter;
     int FCaptionOffsetX = 0, FCaptionOffsetY = 0;
+    gui::TDpiMeasure FDesignCaptionMeasures[3];  // of the font space and the caption offsets
 };
 
 // Makes both classes and their properties known to stored window data; a window calls it before

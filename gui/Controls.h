@@ -4,6 +4,7 @@
 // (gui/WinControl.h) owns a window and holds children.
 #include "gui/Canvas.h"
 #include "gui/Component.h"
+#include "gui/Dpi.h"
 
 #include <functional>
 #include <string>
@@ -184,9 +185,14 @@ public:
     virtual void Resize() {
         if (OnResize) OnResize(this);
     }
-    // Lays the control out again for another display scale: its bounds by their edges and its
-    // own font (a parent font follows the parent); controls with pictures or fixed measures add
-    // theirs. The form calls it with every container's alignment held.
+    // Takes the bounds, anchoring and own font the control holds at dpi as its 96 DPI measures
+    // where they changed since the last scale. The form calls it on every control before any
+    // is scaled, while the values are all still at the old scale.
+    void KeepDesignMeasures(int dpi);
+    // Lays the control out again for another display scale from its 96 DPI measures: its bounds
+    // by their edges and its own font (a parent font follows the parent); controls with
+    // pictures or fixed measures add theirs. The form calls it with every container's
+    // alignment held.
     virtual void ChangeScale(int toDpi, int fromDpi);
     // The DPI of the form the control is on (96 off any form).
     int CurrentDpi() const;
@@ -237,6 +243,8 @@ private:
     TAnchors anchors_ = akLeft | akTop;
     RECT anchorBase_{0, 0, 0, 0};
     SIZE anchorParent_{0, 0};
+    TDpiRect designBounds_, designAnchorBase_;
+    TDpiMeasure designAnchorParentWidth_, designAnchorParentHeight_, designFontHeight_;
     bool visible_ = true;
     bool enabled_ = true;
     TCursor cursor_ = crDefault;

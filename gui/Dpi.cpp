@@ -39,6 +39,18 @@ RECT ScaleRectDpi(const RECT& r, int toDpi, int fromDpi) {
                 ScaleDpi(r.bottom, toDpi, fromDpi)};
 }
 
+void TDpiMeasure::Keep(int value, int dpi) {
+    if (value != scaled_) design_ = ScaleDpi(value, kDesignDpi, dpi);
+}
+
+int TDpiMeasure::At(int dpi) { return scaled_ = ScaleDpi(design_, dpi); }
+
+// Edges that did not change come back as they were: from 96 DPI up and back down is exact.
+void TDpiRect::Keep(const RECT& r, int dpi) {
+    if (r.left != scaled_.left || r.top != scaled_.top || r.right != scaled_.right || r.bottom != scaled_.bottom)
+        design_ = ScaleRectDpi(r, kDesignDpi, dpi);
+}
+
 int WindowDpi(HWND window) {
     if (window && Functions().ForWindow) return static_cast<int>(Functions().ForWindow(window));
     return SystemDpi();

@@ -68,6 +68,7 @@ private:
     TBevelCut bevelInner_ = bvNone;
     int bevelWidth_ = 1;
     int borderWidth_ = 0;
+    TDpiMeasure designBevelWidth_, designBorderWidth_;
     TAlignment alignment_ = taCenter;
 };
 

@@ -8,21 +8,29 @@ namespace gui {
 
 namespace {
 
-void CollectContainers(TWinControl& root, std::vector<TWinControl*>& list) {
+void CollectControls(TControl& root, std::vector<TControl*>& list) {
     list.push_back(&root);
-    for (size_t i = 0; i < root.ControlCount(); ++i) {
-        if (auto* child = dynamic_cast<TWinControl*>(root.Control(i))) CollectContainers(*child, list);
+    if (auto* container = dynamic_cast<TWinControl*>(&root)) {
+        for (size_t i = 0; i < container->ControlCount(); ++i) CollectControls(*container->Control(i), list);
     }
 }
 
 }  // namespace
 
+void TControl::KeepDesignMeasures(int dpi) {
+    designBounds_.Keep(BoundsRect(), dpi);
+    designAnchorBase_.Keep(anchorBase_, dpi);
+    designAnchorParentWidth_.Keep(anchorParent_.cx, dpi);
+    designAnchorParentHeight_.Keep(anchorParent_.cy, dpi);
+    if (!parentFont_ || !parent_) designFontHeight_.Keep(font_.Height(), dpi);
+}
+
 void TControl::ChangeScale(int toDpi, int fromDpi) {
-    const RECT r = ScaleRectDpi(BoundsRect(), toDpi, fromDpi);
+    const RECT r = designBounds_.At(toDpi);
     ApplyBounds(r.left, r.top, RectWidth(r), RectHeight(r));
-    anchorBase_ = ScaleRectDpi(anchorBase_, toDpi, fromDpi);
-    anchorParent_ = SIZE{ScaleDpi(anchorParent_.cx, toDpi, fromDpi), ScaleDpi(anchorParent_.cy, toDpi, fromDpi)};
-    if (!parentFont_ || !parent_) font_.SetHeight(ScaleDpi(font_.Height(), toDpi, fromDpi));
+    anchorBase_ = designAnchorBase_.At(toDpi);
+    anchorParent_ = SIZE{designAnchorParentWidth_.At(toDpi), designAnchorParentHeight_.At(toDpi)};
+    if (!parentFont_ || !parent_) font_.SetHeight(designFontHeight_.At(toDpi));
 }
 
 int TControl::CurrentDpi() const {
@@ -44,8 +52,8 @@ void TImage::ChangeScale(int toDpi, int fromDpi) {
 
 void TPanel::ChangeScale(int toDpi, int fromDpi) {
     TCustomControl::ChangeScale(toDpi, fromDpi);
-    SetBevelWidth(ScaleDpi(bevelWidth_, toDpi, fromDpi));
-    SetBorderWidth(ScaleDpi(borderWidth_, toDpi, fromDpi));
+    SetBevelWidth(designBevelWidth_.Rescale(bevelWidth_, toDpi, fromDpi));
+    SetBorderWidth(designBorderWidth_.Rescale(borderWidth_, toDpi, fromDpi));
 }
 
 void TForm::ScaleForDpi(int dpi, const RECT* bounds) {
@@ -71,7 +79,12 @@ void TForm::ScaleForDpi(int dpi, const RECT* bounds) {
                 for (TWinControl* c : containers) c->EnableAlign();
             }
         } held;
-        CollectContainers(*this, held.containers);
+        std::vector<TControl*> controls;
+        CollectControls(*this, controls);
+        for (TControl* c : controls) {
+            c->KeepDesignMeasures(from);
+            if (auto* container = dynamic_cast<TWinControl*>(c)) held.containers.push_back(container);
+        }
         for (TWinControl* c : held.containers) c->DisableAlign();
         ChangeScale(dpi, from);
         if (bounds) SetBounds(bounds->left, bounds->top, RectWidth(*bounds), RectHeight(*bounds));

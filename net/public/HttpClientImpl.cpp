@@ -1,7 +1,10 @@
 #include "net/public/HttpClientImpl.h"
 
+#include <versionhelpers.h>
+
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "sys/SysUtils.h"
@@ -15,8 +18,11 @@ std::wstring TempDir;
 
 namespace {
 
-constexpr DWORD kRequiredTlsBits = 0x080 | 0x200 | 0x800;  // TLS 1.0, 1.1, 1.2
+constexpr DWORD kTls12 = 0x800;
+// What Windows 7 and 8 need to speak TLS 1.2 at all: TLS 1.0, 1.1 and 1.2, as Windows 8.1 has them.
+constexpr DWORD kTlsUpTo12 = 0x080 | 0x200 | kTls12;
 const wchar_t kInternetSettingsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const wchar_t kSecureProtocols[] = L"SecureProtocols";
 
 const wchar_t kUserAgentHeader[] =
     L"User-Agent:Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0) "
@@ -32,22 +38,19 @@ std::wstring ReadEnvironment(const wchar_t* name) {
     return std::wstring(buffer.data(), written < n ? written : 0);
 }
 
-void EnsureTlsProtocols() {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS)
-        return;
-    TRegKey key(raw);
+std::optional<DWORD> ReadDword(HKEY key, const wchar_t* name) {
     DWORD value = 0, type = 0, size = sizeof(value);
-    if (RegQueryValueExW(key.Get(), L"SecureProtocols", nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value))
-        value = 0;
-    // The SSL 2.0 and 3.0 bits are never switched on: both protocols are broken.
-    if ((value & kRequiredTlsBits) == kRequiredTlsBits) return;
-    value |= kRequiredTlsBits;
-    if (RegSetValueExW(key.Get(), L"SecureProtocols", 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&value), sizeof(value)) != ERROR_SUCCESS)
-        OutputDebugStringA(sys::ToGbk(L"[_InitHttpClient]设置Internet 安全选项失败！").c_str());
+        return std::nullopt;
+    return value;
+}
+
+// Windows 8.1 and later enable TLS 1.2 by default, so there an absent value is left to Windows:
+// writing one would freeze today's protocols and keep newer ones off.
+std::optional<DWORD> WantedSecureProtocols(std::optional<DWORD> current, const TWindowsAtLeast& windowsAtLeast) {
+    if (current) return (*current & kTls12) ? std::nullopt : std::optional<DWORD>(*current | kTls12);
+    return windowsAtLeast(6, 3) ? std::nullopt : std::optional<DWORD>(kTlsUpTo12);
 }
 
 void AppendEscapedRun(std::wstring& out, const std::wstring& run) {
@@ -105,9 +108,23 @@ void TruncateStream(IStream* stream) {
 
 }  // namespace
 
+void EnsureTls12(const wchar_t* userKey, const TWindowsAtLeast& windowsAtLeast) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, userKey, 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS) return;
+    TRegKey key(raw);
+    const std::optional<DWORD> wanted = WantedSecureProtocols(ReadDword(key.Get(), kSecureProtocols), windowsAtLeast);
+    if (!wanted) return;
+    if (RegSetValueExW(key.Get(), kSecureProtocols, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*wanted),
+                       sizeof(DWORD)) != ERROR_SUCCESS)
+        OutputDebugStringA(sys::ToGbk(L"[_InitHttpClient]设置Internet 安全选项失败！").c_str());
+}
+
+// The manifest's supportedOS entries make the version query tell the truth beyond Windows 8.
+bool WindowsAtLeast(WORD major, WORD minor) { return IsWindowsVersionOrGreater(major, minor, 0); }
+
 void _InitHttpClient() {
     TempDir = sys::IncludeTrailingBackslash(ReadEnvironment(L"TEMP"));
-    EnsureTlsProtocols();
+    EnsureTls12(kInternetSettingsKey, WindowsAtLeast);
 }
 
 void _DoneHttpClient() { TempDir.clear(); }

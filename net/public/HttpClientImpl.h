@@ -14,8 +14,15 @@
 extern std::wstring TempDir;
 
 // Start-up step of the HTTP unit: records TempDir and makes sure the user's internet settings
-// allow TLS 1.0, 1.1 and 1.2. Call it once, first thing in the entry point.
+// allow TLS 1.2 (EnsureTls12 on the real key). Call it once, first thing in the entry point.
 void _InitHttpClient();
+// Whether the running Windows is at least major.minor (6.1 is Windows 7, 6.3 is 8.1).
+using TWindowsAtLeast = std::function<bool(WORD major, WORD minor)>;
+bool WindowsAtLeast(WORD major, WORD minor);
+// userKey: under HKEY_CURRENT_USER. A SecureProtocols value only gains TLS 1.2, never an older
+// protocol, and is written only when that changes it; an absent one is created (TLS 1.0 to 1.2)
+// only on Windows 7 and 8, whose defaults lack TLS 1.2.
+void EnsureTls12(const wchar_t* userKey, const TWindowsAtLeast& windowsAtLeast);
 // Shutdown counterpart: clears TempDir.
 void _DoneHttpClient();
 

@@ -1,4 +1,5 @@
-// The start-up step's registry adjustment, run against the prefix's real user settings.
+// The start-up step's registry adjustment, run against a scratch key that stands for the user's
+// internet settings, on each Windows version the launcher supports.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,54 +10,53 @@
 
 namespace {
 
-const wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const wchar_t kScratchKey[] = L"Software\\TallyvoTest\\InternetSettings";
 
-std::optional<DWORD> ReadSecureProtocols() {
-    DWORD value = 0, size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"SecureProtocols", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-void WriteSecureProtocols(std::optional<DWORD> value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (value)
-        RegSetValueExW(key, L"SecureProtocols", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value), sizeof(DWORD));
-    else
-        RegDeleteValueW(key, L"SecureProtocols");
-    RegCloseKey(key);
-}
-
-class InitHttpClient : public ::testing::Test {
-protected:
-    void SetUp() override { saved_ = ReadSecureProtocols(); }
-    void TearDown() override { WriteSecureProtocols(saved_); }
-
-    DWORD After(std::optional<DWORD> before) {
-        WriteSecureProtocols(before);
-        _InitHttpClient();
-        return ReadSecureProtocols().value_or(0xDEAD);
+class ScratchInternetSettings {
+public:
+    explicit ScratchInternetSettings(std::optional<DWORD> value) {
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        if (value) RegSetValueExW(key_, L"SecureProtocols", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value), 4);
+    }
+    ~ScratchInternetSettings() {
+        RegCloseKey(key_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TallyvoTest");
+    }
+    std::optional<DWORD> Value() const {
+        DWORD value = 0, size = sizeof(value);
+        if (RegGetValueW(key_, nullptr, L"SecureProtocols", RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        return value;
     }
 
 private:
-    std::optional<DWORD> saved_;
+    HKEY key_ = nullptr;
 };
 
-TEST_F(InitHttpClient, AddsMissingTlsBitsWithoutSwitchingOnSsl) {
-    EXPECT_EQ(After(std::nullopt), 0xA80u);
-    EXPECT_EQ(After(0x0A0), 0xAA0u) << "SSL 3.0 stays as the user had it, SSL 2.0 stays off";
-    EXPECT_EQ(After(0x800), 0xA80u);
+TEST(InitHttpClient, SecureProtocolsOnlyGainTls12AndAreLeftToWindowsWhereItsDefaultsHaveIt) {
+    const struct {
+        std::optional<DWORD> before;
+        WORD major, minor;  // 6.1 Windows 7, 6.2 Windows 8, 6.3 Windows 8.1, 10.0 Windows 10
+        std::optional<DWORD> after;
+    } rows[] = {
+        {0x800, 10, 0, 0x800}, {0x2800, 10, 0, 0x2800}, {0x0A0, 10, 0, 0x8A0}, {0x0A0, 6, 1, 0x8A0},
+        {std::nullopt, 10, 0, std::nullopt}, {std::nullopt, 6, 3, std::nullopt},
+        {std::nullopt, 6, 2, 0xA80}, {std::nullopt, 6, 1, 0xA80},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "Windows " << row.major << "." << row.minor << ", before 0x" << std::hex
+                                        << row.before.value_or(0));
+        ScratchInternetSettings settings(row.before);
+        EnsureTls12(kScratchKey, [&](WORD major, WORD minor) {
+            return row.major > major || (row.major == major && row.minor >= minor);
+        });
+        EXPECT_EQ(settings.Value(), row.after);
+    }
 }
 
-TEST_F(InitHttpClient, LeavesACompleteValueAndForeignBitsAlone) {
-    EXPECT_EQ(After(0xA80), 0xA80u);
-    EXPECT_EQ(After(0x2A88), 0x2A88u);
-}
-
-TEST_F(InitHttpClient, RecordsTempFolderWithTrailingBackslash) {
+TEST(InitHttpClient, RecordsTempFolderWithTrailingBackslash) {
     wchar_t saved[MAX_PATH] = {};
     GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH);
     SetEnvironmentVariableW(L"TEMP", L"C:\\tmpdir");

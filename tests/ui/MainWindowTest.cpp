@@ -3,12 +3,14 @@
 #include "controls/XPEditEx.h"
 #include "controls/briskPanel.h"
 #include "controls/f_BriskImageButton.h"
+#include "gui/Gdi.h"
 #include "gui/PictureScale.h"
 #include "sys/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -114,6 +116,68 @@ TEST_F(MainWindow, ADpiChangeTakesTheSuggestedPlaceAndLaysOutAtTheNewScale) {
     EXPECT_EQ(-13, form->labDirInfo->Font().Height());
     EXPECT_EQ(51, form->btnSmall->Left());
     ExpectOneShadowAround(form->Handle());
+}
+
+void ChangeDpi(Tfrm_Main* form, int dpi, RECT suggested) {
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// Every control's name and edges, depth first.
+void CollectLayout(const gui::TControl& control, std::vector<std::wstring>& layout) {
+    const RECT r = control.BoundsRect();
+    layout.push_back(control.Name() + L" " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                     std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom));
+    if (auto* container = dynamic_cast<const gui::TWinControl*>(&control)) {
+        for (size_t i = 0; i < container->ControlCount(); ++i) CollectLayout(*container->Control(i), layout);
+    }
+}
+
+std::vector<std::wstring> LayoutOf(const gui::TControl& root) {
+    std::vector<std::wstring> layout;
+    CollectLayout(root, layout);
+    return layout;
+}
+
+// The client area's pixels as they are on screen, the window on top and painted.
+std::vector<COLORREF> PixelsOf(Tfrm_Main& form) {
+    SetWindowPos(form.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    uitest::Pump();
+    gui::DibSection shot(form.ClientWidth(), form.ClientHeight(), 32);
+    gui::WindowDc screen(form.Handle());
+    BitBlt(shot.Dc(), 0, 0, shot.Width(), shot.Height(), screen.Get(), 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x) pixels.push_back(shot.PixelAt(x, y));
+    return pixels;
+}
+
+size_t PixelsApart(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+    if (a.size() != b.size()) return std::max(a.size(), b.size());
+    size_t apart = 0;
+    for (size_t i = 0; i < a.size(); ++i) apart += a[i] != b[i];
+    return apart;
+}
+
+// 125 %, then 150 %, then back: every control where it started, and at 150 % where a window
+// moved there straight from 96 DPI has it.
+TEST_F(MainWindow, ScalesInTurnLandEveryControlWhereOneChangeWould) {
+    const RECT at150{642, 242, 1572, 866};
+    const std::vector<std::wstring> at96 = LayoutOf(*form);
+    const std::vector<COLORREF> shotAt96 = PixelsOf(*form);
+    ChangeDpi(form, 120, RECT{535, 201, 1310, 721});
+    ChangeDpi(form, 144, at150);
+    const std::vector<std::wstring> through120 = LayoutOf(*form);
+    const std::vector<COLORREF> shotThrough120 = PixelsOf(*form);
+    ChangeDpi(form, 96, RECT{428, 161, 1048, 577});
+    EXPECT_EQ(at96, LayoutOf(*form));
+    EXPECT_EQ(0u, PixelsApart(shotAt96, PixelsOf(*form))) << "pixels apart from the start at 96 DPI";
+
+    uitest::FreeMainWindow(form);
+    form = uitest::MakeMainWindow(services);
+    ChangeDpi(form, 144, at150);
+    EXPECT_EQ(through120, LayoutOf(*form));
+    EXPECT_EQ(0u, PixelsApart(shotThrough120, PixelsOf(*form))) << "pixels apart from 144 DPI reached at once";
 }
 
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
