@@ -213,4 +213,12 @@ const TIdentTable<TColor> kColorIdents = {
     {L"clBtnHighlight", clBtnHighlight},
 };
 
+void AddPropertyEntry(std::vector<TPropertyEntry>& entries, const wchar_t* name, TPropertySetter set) {
+    entries.push_back({name, std::move(set)});
+}
+
+void ThrowForeignProperty(const wchar_t* name) {
+    throw sys::Exception(std::wstring(L"property registered for another class: ") + name);
+}
+
 }  // namespace gui

@@ -94,6 +94,11 @@ struct TPropertyEntry {
     TPropertySetter Set;
 };
 
+// Out of line, so that each of the many registrations is one call rather than a string and a
+// function object built in place.
+void AddPropertyEntry(std::vector<TPropertyEntry>& entries, const wchar_t* name, TPropertySetter set);
+[[noreturn]] void ThrowForeignProperty(const wchar_t* name);
+
 template <class T>
 TComponentFactory FactoryOf() {
     return [](TComponent* owner) -> std::unique_ptr<TComponent> { return std::make_unique<T>(owner); };
@@ -171,52 +176,52 @@ template <class T>
 class TPropertyTable {
 public:
     template <class F>  // F(T&, const TWindowDataValue&, TWindowDataReader&)
-    TPropertyTable& Add(const std::wstring& name, F setter) {
-        entries_.push_back({name, [setter, name](TComponent& component, const TWindowDataValue& value,
-                                                 TWindowDataReader& reader) {
-                                T* target = dynamic_cast<T*>(&component);
-                                if (!target) throw sys::Exception(L"property registered for another class: " + name);
-                                setter(*target, value, reader);
-                            }});
+    TPropertyTable& Add(const wchar_t* name, F setter) {
+        AddPropertyEntry(entries_, name,
+                         [setter, name](TComponent& component, const TWindowDataValue& value, TWindowDataReader& reader) {
+                             T* target = dynamic_cast<T*>(&component);
+                             if (!target) ThrowForeignProperty(name);
+                             setter(*target, value, reader);
+                         });
         return *this;
     }
     template <class B>
-    TPropertyTable& Integer(const std::wstring& name, void (B::*set)(int)) {
+    TPropertyTable& Integer(const wchar_t* name, void (B::*set)(int)) {
         return Add(name, [set](T& t, const TWindowDataValue& v, TWindowDataReader&) { (t.*set)(IntValue(v)); });
     }
     template <class B>
-    TPropertyTable& Boolean(const std::wstring& name, void (B::*set)(bool)) {
+    TPropertyTable& Boolean(const wchar_t* name, void (B::*set)(bool)) {
         return Add(name, [set](T& t, const TWindowDataValue& v, TWindowDataReader&) { (t.*set)(BooleanValue(v)); });
     }
     template <class B>
-    TPropertyTable& String(const std::wstring& name, void (B::*set)(const std::wstring&)) {
+    TPropertyTable& String(const wchar_t* name, void (B::*set)(const std::wstring&)) {
         return Add(name, [set](T& t, const TWindowDataValue& v, TWindowDataReader&) { (t.*set)(StringValue(v)); });
     }
     template <class B>
-    TPropertyTable& Color(const std::wstring& name, void (B::*set)(TColor)) {
+    TPropertyTable& Color(const wchar_t* name, void (B::*set)(TColor)) {
         return Add(name, [set](T& t, const TWindowDataValue& v, TWindowDataReader&) { (t.*set)(ColorValue(v)); });
     }
     template <class B, class V>
-    TPropertyTable& Enum(const std::wstring& name, void (B::*set)(V), const TIdentTable<V>& idents) {
+    TPropertyTable& Enum(const wchar_t* name, void (B::*set)(V), const TIdentTable<V>& idents) {
         return Add(name, [set, &idents](T& t, const TWindowDataValue& v, TWindowDataReader&) {
             (t.*set)(IdentValue(v, idents));
         });
     }
     template <class B, class V>
-    TPropertyTable& Set(const std::wstring& name, void (B::*set)(V), const TIdentTable<V>& idents) {
+    TPropertyTable& Set(const wchar_t* name, void (B::*set)(V), const TIdentTable<V>& idents) {
         return Add(name, [set, &idents](T& t, const TWindowDataValue& v, TWindowDataReader&) {
             (t.*set)(SetValue(v, idents));
         });
     }
     // An event field such as &TControl::OnClick, bound to the window's handler of that name.
     template <class B, class E>
-    TPropertyTable& Event(const std::wstring& name, E B::*field) {
+    TPropertyTable& Event(const wchar_t* name, E B::*field) {
         return Add(name, [field](T& t, const TWindowDataValue& v, TWindowDataReader& reader) {
             t.*field = reader.Handler<E>(v);
         });
     }
     // A property the designer stores that has no effect in this program; any value is taken.
-    TPropertyTable& Ignored(const std::wstring& name) {
+    TPropertyTable& Ignored(const wchar_t* name) {
         return Add(name, [](T&, const TWindowDataValue&, TWindowDataReader&) {});
     }
 
