@@ -100,6 +100,9 @@ struct TDownloadSources {
     bool OthersOnlyOnFailure = false;  // the user chose the first line: the others stand by
     bool LengthAloneResumes = true;    // false: a part with no validator is not continued
     int32_t ConnectionsPerLine = 4;
+    // A line whose connections each deliver at least this many bytes a second is not capped:
+    // it gets no more connections than it has.
+    int64_t UncappedConnection = 16 * 1024 * 1024;
 };
 
 // What one line carried in a finished run.

@@ -340,11 +340,19 @@ check_resource_scripts() {
   rm -f "$out"
 }
 
+# The shipped file carries every picture: each packed with zopfli, pixels unchanged.
+recompress_pictures() {
+  command -v zopfli >/dev/null || die "zopfli missing (Debian package zopfli)"
+  local png
+  for png in "$HERE"/*.png; do python3 "$HERE/recompress-png.py" "$png" "$png"; done
+}
+
 main() {
   if [ "${1:-}" != "--check" ]; then
     "$CONVERT" -version | grep -q '^Version: ImageMagick 6' || die "$CONVERT is not ImageMagick 6"
     [ -f "$FONT" ] || die "font $FONT missing (Debian package fonts-wqy-microhei)"
     draw_pictures
+    recompress_pictures
     draw_application_icon
     write_resource_lists
   fi

@@ -79,6 +79,7 @@ std::shared_ptr<TRunShared> TLinesDownload::MakeRun() {
     run->Headers = FHeaders;
     run->LengthAloneResumes = FSources.LengthAloneResumes;
     run->ConnectionsPerLine = std::max(1, FSources.ConnectionsPerLine);
+    run->UncappedConnection = static_cast<double>(FSources.UncappedConnection);
     run->SavePath = FSavePath;
     run->TempName = FClient.GetTempName(FSavePath);
     run->PartName = FSavePath + L".part";

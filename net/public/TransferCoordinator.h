@@ -16,7 +16,6 @@ constexpr uint64_t kSideEveryMs = 2000;
 constexpr DWORD kFirstBackoffMs = 2000;
 constexpr DWORD kMaxBackoffMs = 30000;
 constexpr uint64_t kRateWindowMs = 200;
-constexpr double kFastConnection = 16.0 * 1024 * 1024;  // bytes per second
 
 using TConnTask = sys::TTask<TConnResult>;
 using THeadTask = sys::TTask<TLineAnswer>;

@@ -262,13 +262,13 @@ bool TCoordinator::ConnectionsCapped(TLine& line, uint64_t now) {
         line.RateBytes = line.Bytes;
         return false;
     }
-    if (now - line.RateFrom < kRateWindowMs) return line.RateKnown && line.ConnectionRate < kFastConnection;
+    if (now - line.RateFrom < kRateWindowMs) return line.RateKnown && line.ConnectionRate < S.UncappedConnection;
     line.ConnectionRate = static_cast<double>(line.Bytes - line.RateBytes) * 1000.0 /
                           static_cast<double>(now - line.RateFrom) / line.Active;
     line.RateKnown = true;
     line.RateFrom = now;
     line.RateBytes = line.Bytes;
-    return line.ConnectionRate < kFastConnection;
+    return line.ConnectionRate < S.UncappedConnection;
 }
 
 // The first GET decides how the file comes (pieces or one stream); when it found no answer, it

@@ -83,6 +83,7 @@ struct TRunShared {
     IHttpHeaders* Headers = nullptr;
     bool LengthAloneResumes = true;
     int ConnectionsPerLine = 4;
+    double UncappedConnection = 0;  // bytes per second
     std::wstring SavePath, TempName, PartName, SideName;
     std::vector<std::unique_ptr<TLine>> Lines;
     TPieceBoard Board;
