@@ -230,6 +230,7 @@ draw_application_icon() {
     parts+=("$work/icon$size.png")
   done
   "$CONVERT" "${parts[@]}" "$HERE/tallyvo.ico"
+  python3 "$HERE/pack-icon.py" "$HERE/tallyvo.ico" "$HERE/tallyvo.ico"
   rm -rf "$work"
 }
 
@@ -342,7 +343,7 @@ check_resource_scripts() {
 
 # The shipped file carries every picture: each packed with zopfli, pixels unchanged.
 recompress_pictures() {
-  command -v zopfli >/dev/null || die "zopfli missing (Debian package zopfli)"
+  command -v zopfli >/dev/null && command -v zopflipng >/dev/null || die "zopfli missing (Debian package zopfli)"
   local png
   for png in "$HERE"/*.png; do python3 "$HERE/recompress-png.py" "$png" "$png"; done
 }
