@@ -18,6 +18,10 @@
 #include "gui/Gdi.h"
 
 namespace gui {
+class TTimer;
+}
+
+namespace gui {
 class TForm;
 }
 
@@ -115,13 +119,14 @@ private:
     bool FActive = false;
     bool FWanted = false;
     TTimerMode FTimerMode = TTimerMode::tmOff;
+    std::unique_ptr<gui::TTimer> FTimer;
     int FOffset = 0;
     gui::TColor FColor = gui::clBlack;
     bool FHooked = false;
     COLORREF FSavedKeyColor = CLR_INVALID;
     gui::RegionOwner FRegion;
     gui::DibSection FPicture;
-    shadow::TPixelBuffer FTemplate;
+    gui::DibSection FTemplate;
     shadow::TShadowGeometry FGeometry;
     int FTemplateDpi = 0;
     BLENDFUNCTION FBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
