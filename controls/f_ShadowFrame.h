@@ -18,10 +18,6 @@
 #include "gui/Gdi.h"
 
 namespace gui {
-class TTimer;
-}
-
-namespace gui {
 class TForm;
 }
 
@@ -119,7 +115,6 @@ private:
     bool FActive = false;
     bool FWanted = false;
     TTimerMode FTimerMode = TTimerMode::tmOff;
-    std::unique_ptr<gui::TTimer> FTimer;
     int FOffset = 0;
     gui::TColor FColor = gui::clBlack;
     bool FHooked = false;
