@@ -38,7 +38,9 @@ void RunLauncher() {
         return;
     }
     gui::Application.SetTitle(L"Tallyvo");
-    gui::Application.CreateForm(frm_Main);
+    // As long-lived as the application's forms, which hold on to it.
+    static TRealMainWindowServices services([](const std::wstring& line) { g_Logger->WriteLog(line, llInformation); });
+    gui::Application.CreateForm(frm_Main, services);
     gui::Application.Run();
 }
 

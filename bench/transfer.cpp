@@ -17,7 +17,7 @@
 
 #include "net/HttpClientIntf.h"
 #include "net/public/HttpClientImpl.h"
-#include "net/public/WinHandles.h"
+#include "net/public/InternetHandle.h"
 
 namespace {
 

@@ -12,7 +12,7 @@ bool InTemplateBand(int x, int y, const TShadowGeometry& g) {
     return x < g.Margin || x >= g.SquareEnd || y <= g.Margin || y >= g.SquareEnd;
 }
 
-void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, int sy, int w, int h) {
+void CopyBlock(TPixelView dst, int dx, int dy, TPixelView src, int sx, int sy, int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) dst.At(dx + x, dy + y) = src.At(sx + x, sy + y);
 }
@@ -20,7 +20,7 @@ void CopyBlock(TPixelView dst, int dx, int dy, const TPixelBuffer& src, int sx, 
 // Each corner keeps to its own half of the picture: on a form narrower or lower than 32 pixels
 // the corners overlap, and a later corner would paint the template's uncoloured inside over the
 // visible band of an earlier one.
-void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+void ComposeCorners(TPixelView pic, TPixelView tpl, const TShadowGeometry& g) {
     const int leftW = std::min(g.Corner, (pic.width + 1) / 2), rightW = std::min(g.Corner, pic.width / 2);
     const int topH = std::min(g.Corner, (pic.height + 1) / 2), bottomH = std::min(g.Corner, pic.height / 2);
     const int right = pic.width - rightW, bottom = pic.height - bottomH;
@@ -31,7 +31,7 @@ void ComposeCorners(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeomet
     CopyBlock(pic, right, bottom, tpl, size - rightW, size - bottomH, rightW, bottomH);
 }
 
-void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+void ComposeTopAndBottom(TPixelView pic, TPixelView tpl, const TShadowGeometry& g) {
     const int pw = pic.width;
     const int ph = pic.height;
     if (pw <= 2 * g.Corner - 1) return;
@@ -41,7 +41,7 @@ void ComposeTopAndBottom(TPixelView pic, const TPixelBuffer& tpl, const TShadowG
         for (int x = g.Corner - 1; x <= pw - g.Corner - 1; ++x) pic.At(x, y) = tpl.At(g.EdgeSource, g.TemplateSize - (ph - y));
 }
 
-void ComposeLeftAndRight(TPixelView pic, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+void ComposeLeftAndRight(TPixelView pic, TPixelView tpl, const TShadowGeometry& g) {
     const int pw = pic.width;
     const int ph = pic.height;
     if (ph > 2 * g.Corner - 2) {
@@ -63,12 +63,6 @@ TShadowGeometry TShadowGeometry::ForDpi(int dpi) {
     }
     return g;
 }
-
-TPixelBuffer::TPixelBuffer(int width, int height, std::uint32_t fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
-      pixels_(static_cast<size_t>(width_) * height_, fill) {}
-
-TPixelView TPixelBuffer::View() { return TPixelView{pixels_.data(), width_, height_, width_}; }
 
 std::uint8_t ScaleByAlpha(std::uint8_t channel, std::uint8_t alpha) {
     return static_cast<std::uint8_t>(channel * alpha / 255);
@@ -101,9 +95,11 @@ void ColourisePixel(std::uint32_t& px, COLORREF rgb) {
                    ScaleByAlpha(GetBValue(rgb), alpha));
 }
 
-TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g) {
-    TPixelBuffer tpl(g.TemplateSize, g.TemplateSize, MakePixel(0, 0, 0, 0));
-    TPixelView view = tpl.View();
+gui::DibSection MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g) {
+    gui::DibSection tpl(g.TemplateSize, g.TemplateSize, 32);
+    const TPixelView view = PixelsOf(tpl);
+    for (int y = 0; y < view.height; ++y)
+        for (int x = 0; x < view.width; ++x) view.At(x, y) = MakePixel(0, 0, 0, 0);
     for (int y = g.Margin; y < g.SquareEnd; ++y)
         for (int x = g.Margin; x < g.SquareEnd; ++x) view.At(x, y) = MakePixel(0, 255, 255, 255);
     BlurPixels(view, blurPasses);
@@ -113,11 +109,12 @@ TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeome
     return tpl;
 }
 
-void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl, const TShadowGeometry& g) {
+void ComposeRectangleShadow(TPixelView picture, const gui::DibSection& tpl, const TShadowGeometry& g) {
     if (picture.width < g.Corner || picture.height < g.Corner) return;
-    ComposeCorners(picture, tpl, g);
-    ComposeTopAndBottom(picture, tpl, g);
-    ComposeLeftAndRight(picture, tpl, g);
+    const TPixelView pixels = PixelsOf(tpl);
+    ComposeCorners(picture, pixels, g);
+    ComposeTopAndBottom(picture, pixels, g);
+    ComposeLeftAndRight(picture, pixels, g);
 }
 
 TPixelView PixelsOf(const gui::DibSection& dib) {

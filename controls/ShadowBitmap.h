@@ -1,8 +1,8 @@
 #pragma once
 // The pixel work behind the form drop shadow: the blurred template, the blur itself, the
 // colourising into premultiplied alpha, and the assembly of a shadow picture from the template.
-// Everything here runs on plain 32-bit pixel buffers (0xAARRGGBB, top-down rows), so it needs no
-// window and no device context.
+// Everything here runs on the pixels of 32-bit DIB sections (0xAARRGGBB, top-down rows) and
+// needs no window.
 #include <windows.h>
 
 #include <cstdint>
@@ -36,23 +36,6 @@ struct TPixelView {
     std::uint32_t& At(int x, int y) const { return bits[y * stride + x]; }
 };
 
-// An owned pixel buffer (the template, test images).
-class TPixelBuffer {
-public:
-    TPixelBuffer() = default;
-    TPixelBuffer(int width, int height, std::uint32_t fill = 0);
-
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    std::uint32_t At(int x, int y) const { return pixels_[y * width_ + x]; }
-    TPixelView View();
-
-private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-};
-
 constexpr std::uint8_t AlphaOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 24); }
 constexpr std::uint8_t RedOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 16); }
 constexpr std::uint8_t GreenOf(std::uint32_t px) { return static_cast<std::uint8_t>(px >> 8); }
@@ -73,13 +56,13 @@ void BlurPixels(TPixelView px, int passes);
 // alpha := blue (the blurred intensity), colour := rgb premultiplied by that alpha.
 void ColourisePixel(std::uint32_t& px, COLORREF rgb);
 
-// 135 x 135 at 96 DPI: black with a white square (16,16)-(119,119), blurred, the band around the
-// square colourised with rgb.
-TPixelBuffer MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g = {});
+// 135 x 135 at 96 DPI, a 32-bit section: black with a white square (16,16)-(119,119), blurred,
+// the band around the square colourised with rgb.
+gui::DibSection MakeShadowTemplate(int blurPasses, COLORREF rgb, const TShadowGeometry& g = {});
 
 // The soft border of a rectangular shadow: corners and edges of the picture from the template.
 // The interior (under the form) is left as it is.
-void ComposeRectangleShadow(TPixelView picture, const TPixelBuffer& tpl, const TShadowGeometry& g = {});
+void ComposeRectangleShadow(TPixelView picture, const gui::DibSection& tpl, const TShadowGeometry& g = {});
 
 // The pixels of a 32-bit DIB section (the shadow's picture); pending GDI drawing is flushed first,
 // so they are current. Empty for an invalid section.

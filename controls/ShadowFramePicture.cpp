@@ -59,7 +59,7 @@ void TFormShadow::_FollowFormDpi() {
     if (dpi == FTemplateDpi) return;
     FTemplateDpi = dpi;
     FGeometry = shadow::TShadowGeometry::ForDpi(dpi);
-    FTemplate = shadow::TPixelBuffer();
+    FTemplate = gui::DibSection();
     FRebuild = true;
 }
 

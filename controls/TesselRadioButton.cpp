@@ -2,6 +2,7 @@
 
 #include "gui/Accessible.h"
 #include "gui/Dpi.h"
+#include "gui/Gdi.h"
 #include "gui/Forms.h"
 #include "gui/ParentBackground.h"
 #include "gui/WindowDataRegistry.h"
@@ -344,15 +345,13 @@ TRadioLook TTesselRadioButton::Look() {
 void TTesselRadioButton::DrawTo(HDC dc) {
     if (!dc || Width() <= 0 || Height() <= 0) return;
     const TRadioLook look = Look();
-    gui::TBitmap buffer(Width(), Height(), gui::pf24bit);
-    TCanvas& canvas = buffer.Canvas();
+    const gui::DoubleBuffer buffer(dc, gui::Rect(0, 0, Width(), Height()));
+    TCanvas canvas(buffer.Get());
     PaintBackground(canvas, look.Client);
     const int thumb = Scaled(FThumbWidth);
     const int top = look.Client.top + (look.Client.bottom - look.Client.top - thumb) / 2;
     const RECT mark = DrawMark(canvas, look, gui::Bounds(look.Client.left, top, thumb, thumb));
     DrawCaption(canvas, look, mark);
-    GdiFlush();
-    BitBlt(dc, 0, 0, Width(), Height(), canvas.Handle(), 0, 0, SRCCOPY);
 }
 
 void TTesselRadioButton::Paint() {

@@ -1,6 +1,7 @@
 #include "controls/f_BriskImageButton.h"
 
 #include "gui/Dpi.h"
+#include "gui/Gdi.h"
 #include "gui/PictureScale.h"
 
 #include <algorithm>
@@ -35,14 +36,18 @@ void DrawDashedOutline(gui::TCanvas& canvas, int width, int height) {
     if (previousMode) SetBkMode(canvas.Handle(), previousMode);
 }
 
+void Copy(const TPngImage& source, const RECT& from, TPngImage& dest, const RECT& to) {
+    gui::ResampleRect(source, from, dest, to, gui::TResampleRule::NearestHalfEven);
+}
+
 // Three bands along one axis: the first and last `fixed` rows (or columns) keep their size.
 TPngImage SliceRows(const TPngImage& source, int targetHeight, int fixed) {
     const int w = source.Width(), h = source.Height();
     TPngImage sliced;
     sliced.CreateBlank(w, targetHeight);
-    gui::StretchCopyRect(source, gui::Rect(0, 0, w, fixed), sliced, gui::Rect(0, 0, w, fixed));
-    gui::StretchCopyRect(source, gui::Rect(0, fixed, w, h - fixed), sliced, gui::Rect(0, fixed, w, targetHeight - fixed));
-    gui::StretchCopyRect(source, gui::Rect(0, h - fixed, w, h), sliced, gui::Rect(0, targetHeight - fixed, w, targetHeight));
+    Copy(source, gui::Rect(0, 0, w, fixed), sliced, gui::Rect(0, 0, w, fixed));
+    Copy(source, gui::Rect(0, fixed, w, h - fixed), sliced, gui::Rect(0, fixed, w, targetHeight - fixed));
+    Copy(source, gui::Rect(0, h - fixed, w, h), sliced, gui::Rect(0, targetHeight - fixed, w, targetHeight));
     return sliced;
 }
 
@@ -50,9 +55,9 @@ TPngImage SliceColumns(const TPngImage& source, int targetWidth, int fixed) {
     const int w = source.Width(), h = source.Height();
     TPngImage sliced;
     sliced.CreateBlank(targetWidth, h);
-    gui::StretchCopyRect(source, gui::Rect(0, 0, fixed, h), sliced, gui::Rect(0, 0, fixed, h));
-    gui::StretchCopyRect(source, gui::Rect(fixed, 0, w - fixed, h), sliced, gui::Rect(fixed, 0, targetWidth - fixed, h));
-    gui::StretchCopyRect(source, gui::Rect(w - fixed, 0, w, h), sliced, gui::Rect(targetWidth - fixed, 0, targetWidth, h));
+    Copy(source, gui::Rect(0, 0, fixed, h), sliced, gui::Rect(0, 0, fixed, h));
+    Copy(source, gui::Rect(fixed, 0, w - fixed, h), sliced, gui::Rect(fixed, 0, targetWidth - fixed, h));
+    Copy(source, gui::Rect(w - fixed, 0, w, h), sliced, gui::Rect(targetWidth - fixed, 0, targetWidth, h));
     return sliced;
 }
 
@@ -123,11 +128,11 @@ void PaintPngButton(gui::TCanvas& canvas, const TPngButtonLook& look) {
     const RECT imageRect = look.Stretch ? client : CenteredImageRect(client, look.Image->Width(), look.Image->Height());
     // Not opaque: the canvas already shows the parent beneath, and that is what the image is
     // blended over.
-    gui::TBitmap buffer(look.Width, look.Height, gui::pf32bit);
-    buffer.Canvas().CopyRect(client, canvas, client);
-    DrawImageInto(buffer.Canvas(), look, client, imageRect);
-    DrawOverlays(buffer.Canvas(), look);
-    canvas.StretchDraw(client, buffer);
+    const gui::DoubleBuffer buffer(canvas.Handle(), client);
+    gui::TCanvas offscreen(buffer.Get());
+    offscreen.CopyRect(client, canvas, client);
+    DrawImageInto(offscreen, look, client, imageRect);
+    DrawOverlays(offscreen, look);
 }
 
 void DrawPngButtonCaption(gui::TCanvas& canvas, const TPngCaptionLook& look) {

@@ -121,7 +121,7 @@ private:
     COLORREF FSavedKeyColor = CLR_INVALID;
     gui::RegionOwner FRegion;
     gui::DibSection FPicture;
-    shadow::TPixelBuffer FTemplate;
+    gui::DibSection FTemplate;
     shadow::TShadowGeometry FGeometry;
     int FTemplateDpi = 0;
     BLENDFUNCTION FBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

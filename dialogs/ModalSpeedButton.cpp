@@ -1,6 +1,7 @@
 #include "dialogs/ModalSpeedButton.h"
 
 #include "gui/Forms.h"
+#include "gui/Gdi.h"
 
 #include <oleacc.h>
 
@@ -343,11 +344,9 @@ TModalButtonFace TModalSpeedButton::Face() {
 
 void TModalSpeedButton::PaintOn(HDC target) {
     if (!target || FPaintSuspended || !ParentForm() || Width() <= 0 || Height() <= 0) return;
-    gui::TBitmap buffer(Width(), Height(), gui::pf24bit);
-    gui::TCanvas& canvas = buffer.Canvas();
+    const gui::DoubleBuffer buffer(target, gui::Rect(0, 0, Width(), Height()));
+    gui::TCanvas canvas(buffer.Get());
     canvas.Brush.SetColor(Parent()->Color());
     canvas.FillRect(ClientRect());
     DrawModalButton(canvas, Width(), Height(), Face(), TModalButtonState{Enabled(), FDown, FHot, FFocused});
-    GdiFlush();
-    BitBlt(target, 0, 0, Width(), Height(), canvas.Handle(), 0, 0, SRCCOPY);
 }

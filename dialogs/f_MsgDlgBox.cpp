@@ -16,7 +16,6 @@ constexpr int kMessageBottom = 80;    // the message panel grows once the text r
 constexpr int kDetailHeight = 150;
 constexpr int kButtonRightGap = 16;
 constexpr int kButtonGap = 8;
-constexpr WPARAM kSysCommandDragMove = 0xF017;
 
 const wchar_t kShowDetail[] = L"显示详细信息";
 const wchar_t kHideDetail[] = L"隐藏详细信息";
@@ -66,24 +65,11 @@ int OneLineHeight(const gui::TFont& font) {
     return measure.TextHeight(L" ");
 }
 
-// Frees the dialog on every way out of one showing.
-class TDialogScope {
-public:
-    explicit TDialogScope(Tfrm_MsgDlg* dialog) : FDialog(dialog) {}
-    ~TDialogScope() { gui::Application.FreeComponent(FDialog); }
-    TDialogScope(const TDialogScope&) = delete;
-    TDialogScope& operator=(const TDialogScope&) = delete;
-
-private:
-    Tfrm_MsgDlg* FDialog;
-};
-
 }  // namespace
 
 int ShowMsgDlg(TMsgDlgKind Kind, const std::wstring& Text, const std::wstring& Detail, bool RemindChecked,
                const std::wstring& RemindText) {
-    auto* dialog = gui::New<Tfrm_MsgDlg>(&gui::Application);
-    TDialogScope scope(dialog);
+    gui::TModalFormScope<Tfrm_MsgDlg> dialog(gui::New<Tfrm_MsgDlg>(&gui::Application));
     dialog->DoCreate();
     dialog->FDlgKind = Kind;
     dialog->lblMsg->SetCaption(Text + L"  ");
@@ -193,8 +179,7 @@ void Tfrm_MsgDlg::FormKeyDown(gui::TObject*, WORD& key, gui::TShiftState) {
 
 void Tfrm_MsgDlg::Image1MouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
     if (WindowState() != gui::wsNormal) return;
-    ReleaseCapture();
-    SendMessageW(Handle(), WM_SYSCOMMAND, kSysCommandDragMove, 0);
+    DragWithMouse(gui::kDragMove);
 }
 
 void Tfrm_MsgDlg::Image1MouseMove(gui::TObject*, gui::TShiftState, int, int) { Image2->SetTransparent(true); }

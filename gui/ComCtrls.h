@@ -1,6 +1,7 @@
 #pragma once
-// Pages: a container that shows one of its tab sheets at a time, with an optional row of flat
-// tab buttons. A page whose tab is hidden can still be made active from code.
+// Pages: a container that shows one of its tab sheets at a time, each over all of it. The
+// windows hide every tab and change pages from code, so no tab row is drawn; a sheet keeps its
+// TabVisible as the window data states it.
 #include "gui/WinControl.h"
 
 #include <vector>
@@ -19,13 +20,12 @@ public:
     void SetPageControl(TPageControl* pageControl);
     int PageIndex() const;
     bool TabVisible() const { return tabVisible_; }
-    void SetTabVisible(bool on);
+    void SetTabVisible(bool on) { tabVisible_ = on; }
 
     TNotifyEvent OnShow, OnHide;
 
 protected:
     void VisibleChanged() override;
-    void TextChanged() override;
 
 private:
     friend class TPageControl;
@@ -45,17 +45,10 @@ public:
     int ActivePageIndex() const;
     void SetActivePageIndex(int index);
 
-    static constexpr int kTabHeight = 24;
-    // Every page, shown or not, covers this: below the tab row when a tab shows, all of the
-    // control when none does.
-    RECT AlignRect() const override;
-    RECT TabRect(int index);  // empty for a hidden tab
-
     TNotifyEvent OnChange;
 
 protected:
     void Paint() override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void Resize() override;
 
 private:
@@ -63,7 +56,6 @@ private:
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
     void LayoutPages();
-    bool AnyTabVisible() const;
     std::vector<TTabSheet*> pages_;
     TTabSheet* activePage_ = nullptr;
 };

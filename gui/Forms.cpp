@@ -54,7 +54,6 @@ void TForm::CreateWnd() {
     // another scale is laid out once more.
     ScaleForDpi(SystemDpi());
     TWinControl::CreateWnd();
-    ApplyLayeredAttributes();
     ScaleForDpi(WindowDpi(Handle()));
 }
 
@@ -64,27 +63,6 @@ TWindowState TForm::WindowState() const {
     if (IsIconic(window)) return wsMinimized;
     return IsZoomed(window) ? wsMaximized : wsNormal;
 }
-
-void TForm::SetTransparentColor(bool on, TColor value) {
-    transparentColor_ = on;
-    transparentColorValue_ = value;
-    ApplyLayeredAttributes();
-}
-
-void TForm::SetAlphaBlend(bool on, BYTE value) {
-    alphaBlend_ = on;
-    alphaBlendValue_ = value;
-    ApplyLayeredAttributes();
-}
-
-void TForm::ApplyLayeredAttributes() {
-    if (!HandleAllocated() || !(transparentColor_ || alphaBlend_)) return;
-    HWND window = Handle();
-    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-    DWORD flags = (transparentColor_ ? LWA_COLORKEY : 0) | (alphaBlend_ ? LWA_ALPHA : 0);
-    SetLayeredWindowAttributes(window, ColorToRGB(transparentColorValue_), alphaBlend_ ? alphaBlendValue_ : 255, flags);
-}
-
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
     if (style == borderStyle_) return;
@@ -212,6 +190,11 @@ void TForm::SetVisible(bool visible) {
     }
     TWinControl::SetVisible(visible);
     if (visible && activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
+}
+
+void TForm::DragWithMouse(WPARAM command) {
+    ReleaseCapture();
+    SendMessageW(Handle(), WM_SYSCOMMAND, command, 0);
 }
 
 void TForm::Close() {

@@ -19,6 +19,11 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 
+// WM_SYSCOMMAND values that start the system's move loop from a mouse press: the move command
+// with the caption's hit-test code, and the dialogs' drag-move command.
+constexpr WPARAM kMoveByCaption = SC_MOVE | HTCAPTION;  // 0xF012
+constexpr WPARAM kDragMove = 0xF017;
+
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
                        mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO;
@@ -40,19 +45,15 @@ public:
     RECT ClientRect() const override;
 
     TWindowState WindowState() const;
-    // Layered-window attributes: a colour key and a constant alpha, applied when either is on.
-    bool TransparentColor() const { return transparentColor_; }
-    TColor TransparentColorValue() const { return transparentColorValue_; }
-    void SetTransparentColor(bool on, TColor value);
-    bool AlphaBlend() const { return alphaBlend_; }
-    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
-    void SetAlphaBlend(bool on, BYTE value);
 
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
 
     void Show();
     void Close();
+    // Releases the mouse capture and sends the form command, so that the system drags the form
+    // with the mouse until the button is released.
+    void DragWithMouse(WPARAM command = kMoveByCaption);
     // Shows the form, disables every other window of the thread and runs messages until
     // ModalResult is set; then hides the form, enables the others and returns the result.
     TModalResult ShowModal();
@@ -104,11 +105,6 @@ protected:
     long ClassAccessibleRole() const override;
 
 private:
-    void ApplyLayeredAttributes();
-    bool transparentColor_ = false;
-    TColor transparentColorValue_ = clNone;
-    bool alphaBlend_ = false;
-    BYTE alphaBlendValue_ = 255;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
     bool keyPreview_ = false;
@@ -140,9 +136,9 @@ public:
     const std::wstring& Title() const { return title_; }
     void SetTitle(const std::wstring& title);
 
-    template <class T>
-    void CreateForm(T*& reference) {
-        reference = NewForm<T>(this);
+    template <class T, class... Args>
+    void CreateForm(T*& reference, Args&&... args) {
+        reference = NewForm<T>(this, std::forward<Args>(args)...);
         if (!mainForm_) mainForm_ = reference;
     }
     TForm* MainForm() const { return mainForm_; }
@@ -177,5 +173,20 @@ private:
 };
 
 extern TApplication Application;
+
+// A form made for one modal showing, freed by the application on every way out of it, an
+// exception from the modal loop too.
+template <class T>
+class TModalFormScope {
+public:
+    explicit TModalFormScope(T* form) : form_(form) {}
+    ~TModalFormScope() { Application.FreeComponent(form_); }
+    TModalFormScope(const TModalFormScope&) = delete;
+    TModalFormScope& operator=(const TModalFormScope&) = delete;
+    T* operator->() const { return form_; }
+
+private:
+    T* form_;
+};
 
 }  // namespace gui

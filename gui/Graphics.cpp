@@ -1,7 +1,5 @@
 #include "gui/Graphics.h"
 
-#include "sys/SysUtils.h"
-
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
@@ -39,43 +37,6 @@ void UnregisterFileFormat(const std::wstring& extension) { FileFormats().erase(U
 
 bool FileFormatRegistered(const std::wstring& extension) {
     return FileFormats().count(UpperExtension(extension)) != 0;
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        throw sys::EInOutError(L"CreateFile(" + path + L"): " + sys::SysErrorMessage(GetLastError()));
-    }
-    std::vector<std::uint8_t> bytes;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                               read == bytes.size());
-    }
-    DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!ok) throw sys::EInOutError(L"ReadFile(" + path + L"): " + sys::SysErrorMessage(error));
-    return bytes;
-}
-
-void TGraphic::LoadFromMemory(const void*, size_t) {
-    throw sys::Exception(L"This graphic cannot be loaded from a file");
-}
-
-void TGraphic::LoadFromFile(const std::wstring& path) {
-    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    LoadFromMemory(bytes.data(), bytes.size());
-}
-
-void TPicture::LoadFromFile(const std::wstring& path) {
-    auto format = FileFormats().find(UpperExtension(path));
-    if (format == FileFormats().end()) throw sys::Exception(L"Unknown picture file extension: " + path);
-    std::unique_ptr<TGraphic> graphic = format->second.factory();
-    graphic->LoadFromFile(path);
-    SetGraphic(std::move(graphic));
 }
 
 void TGraphic::SetTransparent(bool on) {

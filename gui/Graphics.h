@@ -19,9 +19,6 @@ public:
     // Scales the whole graphic into rect of the canvas.
     virtual void Draw(TCanvas& canvas, const RECT& rect) = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
-    // Reads the graphic's file format from memory; raises sys::Exception when it cannot.
-    virtual void LoadFromMemory(const void* data, size_t size);
-    void LoadFromFile(const std::wstring& path);
 
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool on);
@@ -90,8 +87,6 @@ public:
     void Assign(const TPicture& other);
     void Assign(const TGraphic& graphic) { SetGraphic(graphic.Clone()); }
     void Clear() { SetGraphic(nullptr); }
-    // Picks the graphic class registered for the file's extension.
-    void LoadFromFile(const std::wstring& path);
     bool Empty() const { return !graphic_ || graphic_->Empty(); }
     int Width() const { return graphic_ ? graphic_->Width() : 0; }
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
@@ -105,13 +100,11 @@ private:
     std::unique_ptr<TGraphic> graphic_;
 };
 
-// The picture loader's table of file formats, by upper-case extension without the dot.
+// The picture loader's table of picture classes, by upper-case file extension without the dot.
 using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
 // False (and nothing changes) when a class is already registered for the extension.
 bool RegisterFileFormat(const std::wstring& extension, const std::wstring& description, TGraphicFactory factory);
 void UnregisterFileFormat(const std::wstring& extension);
 bool FileFormatRegistered(const std::wstring& extension);
-
-std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);  // raises sys::EInOutError
 
 }  // namespace gui

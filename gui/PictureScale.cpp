@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace gui {
@@ -32,21 +33,20 @@ std::vector<std::vector<Tap>> Coverage(int from, int to) {
 
 std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::min(255.0f, std::max(0.0f, v + 0.5f))); }
 
-}  // namespace
-
-TPngImage ResamplePng(const TPngImage& source, int width, int height) {
-    TPngImage target;
-    target.CreateBlank(width, height, source.HasAlpha());
-    const int sw = source.Width(), sh = source.Height();
-    if (source.Empty() || width <= 0 || height <= 0) return target;
-    const auto across = Coverage(sw, width), down = Coverage(sh, height);
+// The area mean of sourceRect into the pixels of destRect that lie within `within`.
+void AreaMean(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect,
+              const RECT& within) {
+    const int dw = RectWidth(destRect), dh = RectHeight(destRect);
+    const int sw = RectWidth(sourceRect), sh = RectHeight(sourceRect);
+    const auto across = Coverage(sw, dw), down = Coverage(sh, dh);
     // Premultiplied, so that a transparent pixel's colour does not bleed into its neighbours.
-    std::vector<float> rows(static_cast<size_t>(width) * sh * 4, 0.0f);
+    std::vector<float> rows(static_cast<size_t>(dw) * sh * 4, 0.0f);
     for (int y = 0; y < sh; ++y) {
-        const std::uint8_t* src = source.Row(y);
-        const std::uint8_t* alpha = source.AlphaRow(y);
-        float* out = rows.data() + static_cast<size_t>(y) * width * 4;
-        for (int x = 0; x < width; ++x, out += 4) {
+        const std::uint8_t* src = source.Row(sourceRect.top + y) + sourceRect.left * 3;
+        const std::uint8_t* alpha = source.AlphaRow(sourceRect.top + y);
+        if (alpha) alpha += sourceRect.left;
+        float* out = rows.data() + static_cast<size_t>(y) * dw * 4;
+        for (int x = 0; x < dw; ++x, out += 4) {
             for (const Tap& t : across[static_cast<size_t>(x)]) {
                 const float a = (alpha ? alpha[t.Index] : 255) * t.Weight;
                 for (int c = 0; c < 3; ++c) out[c] += src[t.Index * 3 + c] * a;
@@ -54,19 +54,58 @@ TPngImage ResamplePng(const TPngImage& source, int width, int height) {
             }
         }
     }
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* dst = target.Row(y);
-        std::uint8_t* dstAlpha = target.AlphaRow(y);
-        for (int x = 0; x < width; ++x) {
+    for (int y = within.top; y < within.bottom; ++y) {
+        std::uint8_t* dst = dest.Row(y);
+        std::uint8_t* dstAlpha = dest.AlphaRow(y);
+        for (int x = within.left; x < within.right; ++x) {
             float sum[4] = {0, 0, 0, 0};
-            for (const Tap& t : down[static_cast<size_t>(y)]) {
-                const float* in = rows.data() + (static_cast<size_t>(t.Index) * width + x) * 4;
+            for (const Tap& t : down[static_cast<size_t>(y - destRect.top)]) {
+                const float* in = rows.data() + (static_cast<size_t>(t.Index) * dw + (x - destRect.left)) * 4;
                 for (int c = 0; c < 4; ++c) sum[c] += in[c] * t.Weight;
             }
             for (int c = 0; c < 3; ++c) dst[x * 3 + c] = sum[3] > 0 ? ToByte(sum[c] / sum[3]) : 0;
             if (dstAlpha) dstAlpha[x] = ToByte(sum[3]);
         }
     }
+}
+
+}  // namespace
+
+void ResampleRect(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect,
+                  TResampleRule rule) {
+    const int dw = RectWidth(destRect), dh = RectHeight(destRect);
+    const int sw = RectWidth(sourceRect), sh = RectHeight(sourceRect);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || source.Empty()) return;
+    const int top = std::max<int>(destRect.top, 0), bottom = std::min<int>(destRect.bottom, dest.Height());
+    const int left = std::max<int>(destRect.left, 0), right = std::min<int>(destRect.right, dest.Width());
+    if (rule == TResampleRule::AreaMean) {
+        AreaMean(source, sourceRect, dest, destRect, RECT{left, top, right, bottom});
+        return;
+    }
+    const auto nearest = [rule](int offset, int from, int to) {
+        if (rule == TResampleRule::NearestTruncated) return static_cast<int>(static_cast<long long>(offset) * from / to);
+        return static_cast<int>(std::nearbyint(static_cast<double>(offset) * from / to));
+    };
+    for (int y = top; y < bottom; ++y) {
+        const int sy = sourceRect.top + nearest(y - destRect.top, sh, dh);
+        if (sy < 0 || sy >= source.Height()) continue;
+        const std::uint8_t* src = source.Row(sy);
+        const std::uint8_t* srcAlpha = source.AlphaRow(sy);
+        std::uint8_t* dst = dest.Row(y);
+        std::uint8_t* dstAlpha = dest.AlphaRow(y);
+        for (int x = left; x < right; ++x) {
+            const int sx = sourceRect.left + nearest(x - destRect.left, sw, dw);
+            if (sx < 0 || sx >= source.Width()) continue;
+            std::memcpy(dst + x * 3, src + sx * 3, 3);
+            if (dstAlpha) dstAlpha[x] = srcAlpha ? srcAlpha[sx] : 255;
+        }
+    }
+}
+
+TPngImage ResamplePng(const TPngImage& source, int width, int height, TResampleRule rule) {
+    TPngImage target;
+    target.CreateBlank(width, height, source.HasAlpha());
+    ResampleRect(source, RECT{0, 0, source.Width(), source.Height()}, target, RECT{0, 0, width, height}, rule);
     return target;
 }
 

@@ -10,9 +10,20 @@
 
 namespace gui {
 
-// The source resampled to width × height: each target pixel the alpha-weighted mean of the
-// source area it covers.
-TPngImage ResamplePng(const TPngImage& source, int width, int height);
+// How a resampled pixel is taken from the source. AreaMean: the alpha-weighted mean of the
+// source area it covers (premultiplied, so a transparent pixel's colour does not bleed).
+// NearestTruncated: destination offset d takes source offset trunc(d × source size ÷
+// destination size); NearestHalfEven: the same quotient rounded to the nearest, ties to even.
+enum class TResampleRule { AreaMean, NearestTruncated, NearestHalfEven };
+
+// sourceRect of source resampled into destRect of dest, per axis. Only destination pixels
+// inside dest are written, and by the nearest rules only those whose source pixel lies inside
+// source; alpha is written when dest has it (255 from a source without). For AreaMean
+// sourceRect lies within source.
+void ResampleRect(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect,
+                  TResampleRule rule);
+// The whole source resampled into a new width × height image, with alpha when the source has it.
+TPngImage ResamplePng(const TPngImage& source, int width, int height, TResampleRule rule = TResampleRule::AreaMean);
 
 // The stored picture name drawn for dpi; nullptr when the module has no such picture.
 std::unique_ptr<TGraphic> LoadPictureForDpi(const std::wstring& name, int dpi, HMODULE module = nullptr);

@@ -1,11 +1,12 @@
 #include "gui/PngImage.h"
 
+#include "gui/PictureScale.h"
+
 #include "sys/SysUtils.h"
 
 #include <png.h>
 
 #include <algorithm>
-#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <utility>
@@ -94,9 +95,6 @@ bool DecodeRgba(PngJob* job) {
     return true;
 }
 
-// Half to even, as the stretch copy's coordinate rounding asks.
-int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
-
 }  // namespace
 
 void TPngImage::LoadFromMemory(const void* data, size_t size) {
@@ -169,22 +167,17 @@ TBitmap TPngImage::ToBitmap() const {
     return bitmap;
 }
 
-// Blends the image, stretched to rect, over target's pixels; x and y count from rect's corner.
+// Blends the image, at its own size, over target's pixels; x and y count from its corner.
 template <class PixelAt>
-void TPngImage::BlendInto(const RECT& rect, const RECT& pixels, PixelAt&& target) const {
-    const int w = RectWidth(rect), h = RectHeight(rect);
-    // Pictures are mostly drawn at their own size: then no division per pixel.
-    const bool unscaled = w == width_ && h == height_;
+void TPngImage::BlendInto(const RECT& pixels, PixelAt&& target) const {
     for (int y = pixels.top; y < pixels.bottom; ++y) {
-        const int sy = unscaled ? y : static_cast<int>(static_cast<long long>(y) * height_ / h);
-        const std::uint8_t* src = Row(sy);
-        const std::uint8_t* alpha = AlphaRow(sy);
+        const std::uint8_t* src = Row(y);
+        const std::uint8_t* alpha = AlphaRow(y);
         for (int x = pixels.left; x < pixels.right; ++x) {
-            const int sx = unscaled ? x : static_cast<int>(static_cast<long long>(x) * width_ / w);
-            const int a = alpha ? alpha[sx] : 255;
+            const int a = alpha ? alpha[x] : 255;
             if (a == 0) continue;  // the blend gives the background back exactly
             std::uint8_t* d = target(x, y);
-            const std::uint8_t* s = src + sx * 3;
+            const std::uint8_t* s = src + x * 3;
             if (a == 255) {  // and the source exactly
                 d[0] = s[2], d[1] = s[1], d[2] = s[0];
                 continue;
@@ -200,6 +193,10 @@ void TPngImage::Draw(TCanvas& canvas, const RECT& rect) {
     HDC dc = canvas.Handle();
     const int w = RectWidth(rect), h = RectHeight(rect);
     if (!dc || Empty() || w <= 0 || h <= 0) return;
+    if (w != width_ || h != height_) {
+        ResamplePng(*this, w, h, TResampleRule::NearestTruncated).Draw(canvas, rect);
+        return;
+    }
     // The blend needs what the canvas holds beneath. A canvas on a 32-bit DIB (every double
     // buffer) is blended in place; any other is read into a copy, blended and written back.
     DirectDibArea direct;
@@ -207,45 +204,15 @@ void TPngImage::Draw(TCanvas& canvas, const RECT& rect) {
         const int dx = direct.origin.x + rect.left, dy = direct.origin.y + rect.top;
         RECT pixels = direct.device;
         OffsetRect(&pixels, -dx, -dy);
-        BlendInto(rect, pixels, [&](int x, int y) { return direct.Pixel(x + dx, y + dy); });
+        BlendInto(pixels, [&](int x, int y) { return direct.Pixel(x + dx, y + dy); });
         return;
     }
     DibSection area(w, h, 32);
     if (!area.Valid()) return;
     BitBlt(area.Dc(), 0, 0, w, h, dc, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    BlendInto(rect, RECT{0, 0, w, h}, [&](int x, int y) { return area.Row(y) + x * 4; });
+    BlendInto(RECT{0, 0, w, h}, [&](int x, int y) { return area.Row(y) + x * 4; });
     BitBlt(dc, rect.left, rect.top, w, h, area.Dc(), 0, 0, SRCCOPY);
-}
-
-void StretchCopyRect(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect) {
-    const int dw = RectWidth(destRect), dh = RectHeight(destRect);
-    const int sw = RectWidth(sourceRect), sh = RectHeight(sourceRect);
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
-    for (int y = std::max<int>(destRect.top, 0); y < std::min<int>(destRect.bottom, dest.Height()); ++y) {
-        const int sy = sourceRect.top + RoundHalfEven(static_cast<double>(y - destRect.top) * sh / dh);
-        if (sy < 0 || sy >= source.Height()) continue;
-        const std::uint8_t* src = source.Row(sy);
-        const std::uint8_t* srcAlpha = source.AlphaRow(sy);
-        std::uint8_t* dst = dest.Row(y);
-        std::uint8_t* dstAlpha = dest.AlphaRow(y);
-        for (int x = std::max<int>(destRect.left, 0); x < std::min<int>(destRect.right, dest.Width()); ++x) {
-            const int sx = sourceRect.left + RoundHalfEven(static_cast<double>(x - destRect.left) * sw / dw);
-            if (sx < 0 || sx >= source.Width()) continue;
-            std::memcpy(dst + x * 3, src + sx * 3, 3);
-            if (dstAlpha) dstAlpha[x] = srcAlpha ? srcAlpha[sx] : 255;
-        }
-    }
-}
-
-TPngImage LoadPngResource(const std::wstring& name, HMODULE module) {
-    HRSRC found = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) throw EPngError(L"Picture resource not found: " + name);
-    TPngImage image;
-    image.LoadFromMemory(data, SizeofResource(module, found));
-    return image;
 }
 
 namespace {

@@ -26,7 +26,8 @@ public:
     int Height() const override { return height_; }
     void Draw(TCanvas& canvas, const RECT& rect) override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TPngImage>(*this); }
-    void LoadFromMemory(const void* data, size_t size) override;
+    // A PNG file's bytes; raises EPngError when they are not one, leaving the image as it was.
+    void LoadFromMemory(const void* data, size_t size);
     void Assign(const TPngImage& other);  // copies the image and fires OnChange
 
     int ColorType() const { return colorType_; }
@@ -46,7 +47,7 @@ public:
 private:
     size_t RowOffset(int y, int bytes) const { return static_cast<size_t>(y) * width_ * bytes; }
     template <class PixelAt>
-    void BlendInto(const RECT& rect, const RECT& pixels, PixelAt&& target) const;
+    void BlendInto(const RECT& pixels, PixelAt&& target) const;
     int width_ = 0, height_ = 0;
     int colorType_ = kPngRgba;
     std::vector<std::uint8_t> colour_;
@@ -57,14 +58,6 @@ private:
 inline std::uint8_t BlendChannel(int source, int dest, int alpha) {
     return static_cast<std::uint8_t>((source * alpha + dest * (255 - alpha) + 255) >> 8);
 }
-
-// Nearest-neighbour copy of sourceRect of source into destRect of dest. Source coordinates are
-// rounded half to even; pixels whose source lies outside the source image are left alone.
-void StretchCopyRect(const TPngImage& source, const RECT& sourceRect, TPngImage& dest, const RECT& destRect);
-
-// The picture stored as RCDATA under name (the upper-case file stem: "BANNER"), from the
-// running module. Raises EPngError when it is missing or not a PNG.
-TPngImage LoadPngResource(const std::wstring& name, HMODULE module = nullptr);
 
 // Registers the PNG class with the picture loader for "PNG" and writes the diagnostic line to
 // the debugger output; a second call does nothing. Unregister undoes both.

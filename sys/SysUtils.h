@@ -1,8 +1,9 @@
 #pragma once
 // The few run-time-library facilities every layer leans on: the exception class that the
-// framework raises and catches, code-page conversions, and path helpers.
+// framework raises and catches, code-page conversions, and path and file helpers.
 #include <windows.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -44,6 +45,15 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path);
 std::wstring Trim(const std::wstring& text);                 // blanks and control characters, both ends
 
 bool DirectoryExists(const std::wstring& path);
+// A file, not a folder, of that name.
+bool FileExists(const std::wstring& path);
+// The attributes can be read: a folder of that name counts.
+bool PathExists(const std::wstring& path);
+// 0 when the attributes cannot be read.
+std::int64_t FileSize(const std::wstring& path);
+// The last-write time as stored (UTC, no local conversion); false when it cannot be read.
+bool FileWriteTime(const std::wstring& path, SYSTEMTIME& utc);
+void DeleteIfExists(const std::wstring& path);
 // Creates the folder with all missing parents; false when it cannot. An empty path raises
 // EInOutError, as the run-time library does.
 bool ForceDirectories(const std::wstring& path);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 
 namespace {
 

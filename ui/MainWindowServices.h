@@ -1,7 +1,7 @@
 #pragma once
 // What the main window needs from outside its own controls: the online probe, the way a notice
-// or question reaches the user, the transfer of the package and its signature check. The window
-// takes them at construction; the real ones are the default.
+// or question reaches the user, the transfer of the package and its signature check, the log of
+// its run. The window takes them at construction; the entry point hands it the real ones.
 #include "dialogs/f_MsgDlgBox.h"
 #include "gui/TaskbarProgress.h"
 #include "net/HttpClientIntf.h"
@@ -9,7 +9,11 @@
 #include "verify/PackageCheck.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "sys/Task.h"
 
 class IMainWindowServices {
 public:
@@ -38,11 +42,42 @@ public:
     virtual DWORD UnreadablePackageRetryMs() { return 30000; }
     // Ends the launcher at once, whatever is on the stack (a run, a pumped check).
     virtual void EndProcess() = 0;
+    // One information line of the download run for the day's log; a log that cannot be written
+    // does not stop the run.
+    virtual void LogRunLine(const std::wstring& line) = 0;
 
 protected:
     ~IMainWindowServices() = default;
 };
 
+// Writes one line into the application's log; may raise what the log's writing raises.
+using TRunLogWriter = std::function<void(const std::wstring& line)>;
+
 // WinInet's connected state, the skinned message dialog, the shared HTTP client and the
-// publisher this executable pins, the shell for the start, and the application's task-bar button.
-IMainWindowServices& RealMainWindowServices();
+// publisher this executable pins, the shell for the start, the application's task-bar button,
+// and the log writer it is given (none: no line is written).
+class TRealMainWindowServices final : public IMainWindowServices {
+public:
+    explicit TRealMainWindowServices(TRunLogWriter log = nullptr) : FLog(std::move(log)) {}
+    ~TRealMainWindowServices() { JoinRootsOpener(); }
+    TRealMainWindowServices(const TRealMainWindowServices&) = delete;
+    TRealMainWindowServices& operator=(const TRealMainWindowServices&) = delete;
+
+    bool IsOnline() override;
+    int ShowMessage(TMsgDlgKind kind, const std::wstring& text) override;
+    int32_t DownloadFile(const TDownloadSources& sources, const std::wstring& savePath,
+                         const TDownloadProgressEvent& onProgress, std::vector<TLineReport>& report) override;
+    bool ChecksPackages() override;
+    TPackageCheck CheckPackage(const std::wstring& path, HANDLE file) override;
+    TLineProbeResult ProbeLines(const TProbeStop& stop) override;
+    bool StartInstaller(HANDLE file) override;
+    gui::ITaskbarProgress& Taskbar() override;
+    void EndProcess() override;
+    void LogRunLine(const std::wstring& line) override;
+
+private:
+    void JoinRootsOpener();
+
+    TRunLogWriter FLog;
+    std::unique_ptr<sys::TTask<bool>> FRootsOpener;
+};

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 
 // The package opened for reading with read sharing only: while the handle lives nothing can
 // write, rename or delete it. Invalid when it cannot be opened.

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 #include "sys/Task.h"
 #include "ui/MainWindowServices.h"
 

@@ -53,8 +53,7 @@ void Tfrm_Info::FormShow(gui::TObject*) {
 }
 
 void Tfrm_Info::pnl_TitileMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
-    ReleaseCapture();
-    SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    DragWithMouse();
 }
 
 void Tfrm_Info::btnCloseClick(gui::TObject*) { _Choose(kPromptClosed); }
@@ -85,11 +84,7 @@ void Tfrm_Info::_Choose(int32_t choice) {
 }
 
 int32_t ShowDownloadFailPrompt() {
-    // Freed by the owner's FreeComponent on every path, an exception from the modal loop too.
-    struct TPromptOwner {
-        Tfrm_Info* form;
-        ~TPromptOwner() { gui::Application.FreeComponent(form); }
-    } prompt{gui::NewForm<Tfrm_Info>(&gui::Application)};
-    prompt.form->ShowModal();
-    return prompt.form->Choice();
+    gui::TModalFormScope<Tfrm_Info> prompt(gui::NewForm<Tfrm_Info>(&gui::Application));
+    prompt->ShowModal();
+    return prompt->Choice();
 }

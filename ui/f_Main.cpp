@@ -160,8 +160,7 @@ void Tfrm_Main::FormClose(gui::TObject*, gui::TCloseAction& action) {
 }
 
 void Tfrm_Main::imgTopMouseDown(gui::TObject*, gui::TMouseButton, gui::TShiftState, int, int) {
-    ReleaseCapture();
-    SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    DragWithMouse();
 }
 
 void Tfrm_Main::btnSmallClick(gui::TObject*) { gui::Application.Minimize(); }

@@ -27,7 +27,7 @@ class TTesselRadioButton;
 class Tfrm_Main : public gui::TForm, public gui::IWindowDataForm {
 public:
     // services must outlive the window.
-    explicit Tfrm_Main(gui::TComponent* owner, IMainWindowServices& services = RealMainWindowServices());
+    explicit Tfrm_Main(gui::TComponent* owner, IMainWindowServices& services);
     ~Tfrm_Main() override;
     gui::TWindowDataBindings WindowDataBindings() override;
 

@@ -5,13 +5,12 @@
 #include "controls/TesselRadioButton.h"
 #include "controls/XPEditEx.h"
 #include "sys/SysUtils.h"
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 #include "ui/DownloadFigures.h"
 #include "ui/LineProbeRun.h"
 #include "ui/MirrorHosts.h"
 #include "ui/PackageLaunch.h"
 #include "ui/PumpedPackageCheck.h"
-#include "ui/RunLog.h"
 #include "ui/f_Info.h"
 
 #include <shellapi.h>
@@ -25,11 +24,6 @@ std::wstring FileNameOfUrlPath(std::wstring path) {
     std::replace(path.begin(), path.end(), L'/', L'\\');
     const size_t cut = path.find_last_of(L"\\:");
     return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -65,7 +59,7 @@ Tfrm_Main::TRunEnd Tfrm_Main::_RunDownloadOnce() {
     const int32_t result = FServices.DownloadFile(
         _SourcesFor(url), FSaveFile,
         [this](const THttpDownloadInfo& info, bool& cancel) { DownloadProgress(info, cancel); }, FLineReport);
-    if (result == 0) LogRunLine(L"下载完成：", LineReportText(FLineReport, rdbDX->Checked()));
+    if (result == 0) FServices.LogRunLine(L"下载完成：" + LineReportText(FLineReport, rdbDX->Checked()));
     // A close pressed while dsFinish or dsFail pumped has no notice left to stop: the run is
     // over, so it is answered as a close outside a run is.
     if (result != 1 && FCancelRequested) {
@@ -126,7 +120,7 @@ bool Tfrm_Main::_CheckAndPrepare(std::wstring& url) {
         return false;
     }
     FSaveFile = sys::IncludeTrailingBackslash(FSaveDir) + fileName;
-    if (FileExists(FSaveFile)) {
+    if (sys::FileExists(FSaveFile)) {
         if (_Say(mdkOkCancel, FSaveFile + L"已存在，需要重新下载吗？") != mdrLeft) return false;
         // A file that will not go is left to the client, which deals with what it finds.
         DeleteFileW(FSaveFile.c_str());
@@ -160,7 +154,7 @@ Tfrm_Main::TCheckVerdict Tfrm_Main::_CheckDownloadedPackage() {
     const TPackageCheck check = CheckHeldPackage(FCheckingPackage, FServices, FSaveFile, package);
     package.Reset();
     if (check.Passed) {
-        LogRunLine(L"安装包校验通过：", check.Signer);
+        FServices.LogRunLine(L"安装包校验通过：" + check.Signer);
         return TCheckVerdict::Passed;
     }
     if (check.Unreadable) return TCheckVerdict::Unreadable;
@@ -170,12 +164,12 @@ Tfrm_Main::TCheckVerdict Tfrm_Main::_CheckDownloadedPackage() {
 
 // The package stays where it is, with 立即安装 to check it again once the other program lets go.
 void Tfrm_Main::_KeepUnreadPackage() {
-    LogRunLine(L"安装包无法读取，已保留：", FSaveFile);
+    FServices.LogRunLine(L"安装包无法读取，已保留：" + FSaveFile);
     _Say(mdkInfo, L"安装包正被其他程序占用，请稍后重试。");
 }
 
 void Tfrm_Main::_RejectPackage(const std::wstring& reason) {
-    LogRunLine(L"安装包校验失败：", reason);
+    FServices.LogRunLine(L"安装包校验失败：" + reason);
     DeleteFileW(FSaveFile.c_str());
 }
 
@@ -243,11 +237,11 @@ void Tfrm_Main::DownloadProgress(const THttpDownloadInfo& info, bool& cancel) {
             cancel = FCancelRequested;
             break;
         case dsFail:
-            LogRunLine(L"下载失败dsFail： ", info.Msg);
+            FServices.LogRunLine(L"下载失败dsFail： " + info.Msg);
             gui::Application.ProcessMessages();
             break;
         case dsError:
-            LogRunLine(L"下载失败dsError: ", info.Msg);
+            FServices.LogRunLine(L"下载失败dsError: " + info.Msg);
             gui::Application.ProcessMessages();
             break;
         default:

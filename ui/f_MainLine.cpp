@@ -6,7 +6,6 @@
 #include "net/TransferFigures.h"
 #include "sys/SysUtils.h"
 #include "ui/LineProbeRun.h"
-#include "ui/RunLog.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ void Tfrm_Main::LineProbeDone() {
     const TLineProbeResult result = FLineProbe->Result();
     if (!FLineChosenByUser) CheckLine(SecondaryIsFaster(result));
     const std::wstring chosen = RdbLT->Checked() ? kUnicom : kTelecom;
-    LogRunLine(L"线路测速：", std::wstring(kTelecom) + L" " + SpeedText(result.Primary) + L"，" + kUnicom + L" " +
+    FServices.LogRunLine(L"线路测速：" + std::wstring(kTelecom) + L" " + SpeedText(result.Primary) + L"，" + kUnicom + L" " +
                                   SpeedText(result.Secondary) + (FLineChosenByUser ? L"，用户已选" : L"，选择") +
                                   chosen);
 }
@@ -57,5 +56,5 @@ void Tfrm_Main::CheckLine(bool secondary) {
 void Tfrm_Main::SwitchToTheOtherLine() {
     const bool secondary = !RdbLT->Checked();
     CheckLine(secondary);
-    LogRunLine(L"安装包校验未通过，改用另一线路重新下载：", secondary ? kUnicom : kTelecom);
+    FServices.LogRunLine(L"安装包校验未通过，改用另一线路重新下载：" + std::wstring(secondary ? kUnicom : kTelecom));
 }

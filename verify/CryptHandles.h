@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 
 struct TCertStoreTraits {
     using Handle = HCERTSTORE;

@@ -1,7 +1,7 @@
 // Authenticode check of a package: WinVerifyTrust for the signature, our own chain build for trust.
 #include "verify/PackageCheck.h"
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 #include "verify/CryptHandles.h"
 #include "verify/SignerChain.h"
 

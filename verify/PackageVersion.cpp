@@ -3,7 +3,7 @@
 // against the bytes it points into before it is followed.
 #include "verify/PackageVersion.h"
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 
 #include <cstddef>
 #include <cstring>

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "sys/SysUtils.h"
+
 namespace {
 
 constexpr int64_t kMsPerDay = 86400000;
@@ -82,4 +84,9 @@ std::wstring FormatHttpDate(TDateTime value) {
     swprintf(text, 40, L"%ls, %02u %ls %04u %02u:%02u:%02u GMT", kDays[st.wDayOfWeek % 7], st.wDay,
              kMonths[(st.wMonth + 11) % 12], st.wYear, st.wHour, st.wMinute, st.wSecond);
     return text;
+}
+
+TDateTime FileWriteDateTime(const std::wstring& path) {
+    SYSTEMTIME utc;
+    return sys::FileWriteTime(path, utc) ? SystemTimeToDateTime(utc) : 0;
 }

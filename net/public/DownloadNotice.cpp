@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "net/TransferFigures.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "sys/SysUtils.h"
 
 namespace {
@@ -37,16 +37,16 @@ THttpDownloadInfo MakeDownloadInfo(TDownloadState state, int32_t tag, const TNot
 // A temporary file that went missing fails the move: result 0 promises the package in place.
 bool MoveDownloadIntoPlace(const std::wstring& tempName, const std::wstring& savePath, std::wstring& failText) {
     const std::wstring moveText = L"移动[" + tempName + L"]文件到[" + savePath + L"]失败:";
-    if (!FileExistsEx(tempName)) {
+    if (!sys::PathExists(tempName)) {
         failText = moveText + sys::SysErrorMessage(ERROR_FILE_NOT_FOUND);
         return false;
     }
-    if (FileExistsEx(savePath) && !DeleteFileW(savePath.c_str())) {
-        failText = L"删除[" + savePath + L"]文件失败:" + LastSystemMessage();
+    if (sys::PathExists(savePath) && !DeleteFileW(savePath.c_str())) {
+        failText = L"删除[" + savePath + L"]文件失败:" + sys::SysErrorMessage(::GetLastError());
         return false;
     }
     if (!MoveFileW(tempName.c_str(), savePath.c_str())) {
-        failText = moveText + LastSystemMessage();
+        failText = moveText + sys::SysErrorMessage(::GetLastError());
         return false;
     }
     return true;

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "net/public/HttpFileUtils.h"
-#include "net/public/WinHandles.h"
+#include "net/public/HttpResponseInfo.h"
+#include "sys/Handles.h"
 #include "sys/SysUtils.h"
 
 namespace {
@@ -36,7 +36,7 @@ std::wstring LineKey(size_t index, const wchar_t* what) { return L"Line" + std::
 
 bool ReadSideFile(const std::wstring& name, TSideRecord& record) {
     record = TSideRecord();
-    if (!FileExistsEx(name)) return false;
+    if (!sys::PathExists(name)) return false;
     record.ContentLen = ParseDecimal(sys::ToUtf8(ReadKey(name, L"ContentLen")));
     if (record.ContentLen <= 0) return false;
     record.LastModified = ReadKey(name, L"LastModified");

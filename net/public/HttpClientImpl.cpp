@@ -9,7 +9,7 @@
 
 #include "sys/SysUtils.h"
 #include "net/public/DateTimeUtils.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "net/public/HttpRedirects.h"
 
 const IID IID_IHttpClient = {0x17447337, 0x0737, 0x4A11, {0x98, 0x1B, 0x73, 0xC8, 0x85, 0x59, 0x8D, 0xCD}};
@@ -271,7 +271,7 @@ bool THttpClient::_CreateInternetConnect(const std::wstring& url, TInternetConne
         std::wstring password = parts.Password;
         OpenInternet(connection.Internet, user, password);
         if (!connection.Internet) {
-            errorText = L"打开一个Internet连接失败:" + LastSystemMessage();
+            errorText = L"打开一个Internet连接失败:" + sys::SysErrorMessage(::GetLastError());
             return false;
         }
         ApplyTimeouts(connection.Internet.Get());
@@ -399,7 +399,7 @@ bool THttpClient::ReadResponseInfo(HINTERNET request, IHttpResponseInfo* info, s
     HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
     std::vector<char> block(size + 1, '\0');
     if (!HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, block.data(), &size, nullptr)) {
-        errorText = L"获取响应头失败:" + LastSystemMessage();
+        errorText = L"获取响应头失败:" + sys::SysErrorMessage(::GetLastError());
         return false;
     }
     info->SetRawHeaders(block.data());
@@ -417,13 +417,13 @@ bool THttpClient::ReadResponseBody(HINTERNET request, IStream* response, std::ws
         if (FBufferSize <= 0) throw std::bad_alloc();
         buffer.resize(static_cast<size_t>(FBufferSize));
     } catch (const std::bad_alloc&) {
-        errorText = L"创建缓冲区失败:" + LastSystemMessage();
+        errorText = L"创建缓冲区失败:" + sys::SysErrorMessage(::GetLastError());
         return false;
     }
     for (;;) {
         DWORD read = 0;
         if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
-            errorText = L"读取响应报文失败：" + LastSystemMessage();
+            errorText = L"读取响应报文失败：" + sys::SysErrorMessage(::GetLastError());
             return false;
         }
         if (read == 0) return true;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "net/HttpClientIntf.h"
-#include "net/public/WinHandles.h"
+#include "net/public/InternetHandle.h"
 
 // The TEMP folder with a trailing backslash; a lone "\" when TEMP is unset.
 extern std::wstring TempDir;

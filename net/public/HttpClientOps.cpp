@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "sys/SysUtils.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 
 namespace {
 
@@ -117,15 +117,15 @@ std::wstring THttpClient::GetSideFileName(const std::wstring& fileName) {
 
 bool THttpClient::DeleteDownloadFiles(const std::wstring& savePath) {
     const std::wstring temp = GetTempName(savePath);
-    DeleteIfExists(savePath);
-    DeleteIfExists(temp);
-    DeleteIfExists(GetSideFileName(temp));
+    sys::DeleteIfExists(savePath);
+    sys::DeleteIfExists(temp);
+    sys::DeleteIfExists(GetSideFileName(temp));
     return true;
 }
 
 int32_t THttpClient::GetDownloadedSize(const std::wstring& savePath) {
     const std::wstring temp = GetTempName(savePath);
-    if (FileExistsEx(temp)) return static_cast<int32_t>(GetFileSize64(temp));
-    if (FileExistsEx(savePath)) return static_cast<int32_t>(GetFileSize64(savePath));
+    if (sys::PathExists(temp)) return static_cast<int32_t>(sys::FileSize(temp));
+    if (sys::PathExists(savePath)) return static_cast<int32_t>(sys::FileSize(savePath));
     return 0;
 }

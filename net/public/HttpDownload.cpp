@@ -9,7 +9,7 @@
 #include "net/public/DateTimeUtils.h"
 #include "net/public/DownloadNotice.h"
 #include "net/public/HttpClientImpl.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ void TDownloadRun::Transfer() {
         if (EndsBeforeData(Probe())) return;
     } else {
         FOffset = 0;
-        DeleteIfExists(FSideName);
+        sys::DeleteIfExists(FSideName);
     }
     if (!SendGet() || EndsBeforeData(OpenTempFile())) return;
     Receive();
@@ -181,14 +181,14 @@ TStep TDownloadRun::Probe() {
     FRequest.Reset();
     bool handled = false;
     CallBeforeDownloadHook(handled);
-    if (!handled && FRemote.ContentLength > 0 && FileExistsEx(FTempName) && SideFileMatches()) {
-        FOffset = GetFileSize64(FTempName);
+    if (!handled && FRemote.ContentLength > 0 && sys::PathExists(FTempName) && SideFileMatches()) {
+        FOffset = sys::FileSize(FTempName);
         if (FOffset == FRemote.ContentLength) return TStep::Complete;
         FResume = FOffset < FRemote.ContentLength;
     }
     if (!FResume) FOffset = 0;
     WriteSideFile();
-    if (!FResume) DeleteIfExists(FTempName);
+    if (!FResume) sys::DeleteIfExists(FTempName);
     return TStep::GoOn;
 }
 
@@ -202,9 +202,9 @@ std::wstring TDownloadRun::SendFailureText(const wchar_t* prefix) const {
 }
 
 bool TDownloadRun::FinalFileUpToDate(bool requireLength) const {
-    if (!FileExistsEx(FSavePath)) return false;
+    if (!sys::PathExists(FSavePath)) return false;
     if (requireLength && FRemote.ContentLength == 0) return false;
-    return GetFileSize64(FSavePath) == FRemote.ContentLength && GetFileModifyTime(FSavePath) == FRemote.LastModified;
+    return sys::FileSize(FSavePath) == FRemote.ContentLength && FileWriteDateTime(FSavePath) == FRemote.LastModified;
 }
 
 // The hook's figures are 32-bit: they are taken back only when the hook changed them.
@@ -228,7 +228,7 @@ std::wstring TDownloadRun::ReadSide(const wchar_t* key, const wchar_t* fallback)
 }
 
 bool TDownloadRun::SideFileMatches() const {
-    if (!FileExistsEx(FSideName)) return false;
+    if (!sys::PathExists(FSideName)) return false;
     if (ReadSide(L"ContentLen", L"0") != std::to_wstring(FRemote.ContentLength)) return false;
     return FRemote.LastModified == 0 || ReadSide(L"LastModified", L"") == FormatDateTime(FRemote.LastModified);
 }
@@ -311,8 +311,8 @@ bool TDownloadRun::AcceptWhole() {
 
 void TDownloadRun::DiscardPartialFiles(const std::wstring& msg) {
     FTempFile.Reset();
-    DeleteIfExists(FTempName);
-    DeleteIfExists(FSideName);
+    sys::DeleteIfExists(FTempName);
+    sys::DeleteIfExists(FSideName);
     Fail(msg);
 }
 
@@ -324,7 +324,7 @@ TStep TDownloadRun::OpenTempFile() {
         if (FTempFile) SetFilePointerEx(FTempFile.Get(), zero, nullptr, FILE_END);
     } else {
         if (FinalFileUpToDate(true)) return TStep::UpToDate;
-        if (FileExistsEx(FSavePath)) DeleteIfExists(FTempName);
+        if (sys::PathExists(FSavePath)) sys::DeleteIfExists(FTempName);
         FTempFile.Reset(CreateFileW(FTempName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     }
@@ -357,7 +357,7 @@ void TDownloadRun::Receive() {
         return;
     }
     FResult = 0;
-    DeleteIfExists(FSideName);
+    sys::DeleteIfExists(FSideName);
 }
 
 // True when the data ended; false after a failure or a cancel.
@@ -377,7 +377,7 @@ bool TDownloadRun::ReadLoop() {
         FReceived += read;
         DWORD written = 0;
         if (!WriteFile(FTempFile.Get(), FBuffer.data(), read, &written, nullptr) || written != read) {
-            Fail(L"写文件失败:" + LastSystemMessage());
+            Fail(L"写文件失败:" + sys::SysErrorMessage(::GetLastError()));
             return false;
         }
         FWindowBytes += read;
@@ -435,7 +435,7 @@ void TDownloadRun::CompleteFromEarlierRun() {
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) StampLastModified(file.Get());
     FResult = 0;
-    DeleteIfExists(FSideName);
+    sys::DeleteIfExists(FSideName);
 }
 
 void TDownloadRun::CloseTempFile() {

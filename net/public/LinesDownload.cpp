@@ -186,7 +186,7 @@ void TLinesDownload::Deliver(const TRunOutcome& outcome) {
 void TLinesDownload::MoveIntoPlace(const TRunShared& run) {
     std::wstring failText;
     if (MoveDownloadIntoPlace(run.TempName, FSavePath, failText)) {
-        DeleteIfExists(run.SideName);
+        sys::DeleteIfExists(run.SideName);
         return;
     }
     FResult = -1;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ bool TPieceBoard::WriteAt(int64_t at, const char* data, DWORD size) {
     if (SetFilePointerEx(FFile.Get(), offset, nullptr, FILE_BEGIN) &&
         WriteFile(FFile.Get(), data, size, &written, nullptr) && written == size)
         return true;
-    FWriteError = L"写文件失败:" + LastSystemMessage();
+    FWriteError = L"写文件失败:" + sys::SysErrorMessage(::GetLastError());
     return false;
 }
 

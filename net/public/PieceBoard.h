@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "net/public/ByteRanges.h"
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 
 // A connection's share of the work: the piece it fetches from Pos on.
 struct TClaim {

@@ -17,17 +17,17 @@ const wchar_t kTooLarge[] = L"超过下载文件大小限制！";
 bool TCoordinator::Prepare() {
     TSideRecord side;
     const bool sideRead = ReadSideFile(S.SideName, side);
-    const std::wstring work = sideRead && side.HasRanges && FileExistsEx(S.PartName) ? S.PartName : S.TempName;
+    const std::wstring work = sideRead && side.HasRanges && sys::PathExists(S.PartName) ? S.PartName : S.TempName;
     TByteRanges have;
     bool resume = sideRead && Reference().Info.ContentLength > 0 && ResumableFrom(side, work, have);
-    if (!resume && sideRead && FileExistsEx(work)) resume = AdoptLineOfThePart(side, work, have);
+    if (!resume && sideRead && sys::PathExists(work)) resume = AdoptLineOfThePart(side, work, have);
     const TRemoteFileInfo& info = Reference().Info;
     if (info.ContentLength > S.Client->GetMaxFileSize()) {
         Fail(kTooLarge);
         return false;
     }
-    if (FileExistsEx(S.SavePath) && GetFileSize64(S.SavePath) == info.ContentLength &&
-        GetFileModifyTime(S.SavePath) == info.LastModified) {
+    if (sys::PathExists(S.SavePath) && sys::FileSize(S.SavePath) == info.ContentLength &&
+        FileWriteDateTime(S.SavePath) == info.LastModified) {
         FOut.Result = 0;
         FOut.UpToDate = true;
         return false;
@@ -98,12 +98,12 @@ bool TCoordinator::ResumableFrom(const TSideRecord& side, const std::wstring& wo
 }
 
 bool TCoordinator::PartRanges(const TSideRecord& side, const std::wstring& work, TByteRanges& have) const {
-    if (!FileExistsEx(work)) return false;
+    if (!sys::PathExists(work)) return false;
     if (side.HasRanges && work == S.PartName) {
         have = side.Have;
         return !have.Empty();
     }
-    const int64_t size = GetFileSize64(work);
+    const int64_t size = sys::FileSize(work);
     if (size <= 0 || size > side.ContentLen) return false;
     have = TByteRanges();
     have.Add(0, size - 1);
@@ -120,15 +120,15 @@ bool TCoordinator::OpenPart(bool resume, const std::wstring& work, TByteRanges& 
     if (!file) {
         // Whatever was there cannot be continued: a part that vanished is not refilled from 0.
         have = TByteRanges();
-        DeleteIfExists(S.PartName);
-        if (FileExistsEx(S.TempName) && !DeleteFileW(S.TempName.c_str())) {
-            Fail(L"创建下载文件失败:" + LastSystemMessage());
+        sys::DeleteIfExists(S.PartName);
+        if (sys::PathExists(S.TempName) && !DeleteFileW(S.TempName.c_str())) {
+            Fail(L"创建下载文件失败:" + sys::SysErrorMessage(::GetLastError()));
             return false;
         }
         file.Reset(CreateFileW(S.PartName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            Fail(L"创建下载文件失败:" + LastSystemMessage());
+            Fail(L"创建下载文件失败:" + sys::SysErrorMessage(::GetLastError()));
             return false;
         }
         // Pieces land far apart: without sparse ranges NTFS would first fill the gap with zeros.
@@ -154,15 +154,15 @@ void TCoordinator::Conclude() {
     const TByteRanges have = S.Board.Close();
     FOut.Downloaded = have.Bytes();
     if (FFatal.Discard) {
-        DeleteIfExists(S.PartName);
-        DeleteIfExists(S.TempName);
-        DeleteIfExists(S.SideName);
+        sys::DeleteIfExists(S.PartName);
+        sys::DeleteIfExists(S.TempName);
+        sys::DeleteIfExists(S.SideName);
         return;
     }
     FSide.ContentLen = std::max<int64_t>(FSide.ContentLen, S.Board.Total());
     FSide.Have = have;
     if (have.Empty()) {
-        DeleteIfExists(S.PartName);
+        sys::DeleteIfExists(S.PartName);
     } else if (have.IsPrefix()) {
         TFileHandle file(CreateFileW(S.PartName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         LARGE_INTEGER end{};

@@ -13,7 +13,7 @@
 
 #include "net/HttpClientIntf.h"
 #include "net/public/DownloadSideFile.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "net/public/PieceBoard.h"
 #include "sys/Task.h"
 

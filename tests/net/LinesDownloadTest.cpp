@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "tests/net/ScriptedFixture.h"
 
 using namespace nettest;

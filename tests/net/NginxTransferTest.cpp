@@ -9,7 +9,7 @@
 #include "sys/SysUtils.h"
 #include "net/public/HttpClientImpl.h"
 #include "net/public/DateTimeUtils.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "tests/net/DownloadRecorder.h"
 #include "tests/support/TestEnv.h"
 
@@ -53,7 +53,7 @@ protected:
         TDownloadRecorder recorder;
         recorder.CancelWhen = [](const THttpDownloadInfo& i) { return i.State == dsProgress && i.Downloaded > 0; };
         EXPECT_EQ(Download(Url(L"/slow/"), recorder), 1);
-        const int64_t kept = GetFileSize64(save_ + L".tmp");
+        const int64_t kept = sys::FileSize(save_ + L".tmp");
         EXPECT_GT(kept, 0);
         return kept;
     }
@@ -98,7 +98,7 @@ TEST_F(NginxTransfer, InterruptedTransferResumesWithRangeAndEndsIdentical) {
     EXPECT_EQ(ReadFileBytes(save_), source);
     EXPECT_FALSE(Exists(save_ + L".tmp"));
     EXPECT_FALSE(Exists(save_ + L".sdc"));
-    EXPECT_EQ(GetFileModifyTime(save_), GetFileModifyTime(Source())) << "last-write time is the server's";
+    EXPECT_EQ(FileWriteDateTime(save_), FileWriteDateTime(Source())) << "last-write time is the server's";
     const auto first = std::find_if(recorder.Seen.begin(), recorder.Seen.end(),
                                     [](const THttpDownloadInfo& i) { return i.Downloaded > 0; });
     ASSERT_NE(first, recorder.Seen.end());
@@ -152,7 +152,7 @@ TEST_F(NginxTransfer, CancelKeepsTheAnnouncementAndWhatArrived) {
     EXPECT_FALSE(Exists(save_ + L".part"));
     const std::string side = ReadFileBytes(save_ + L".sdc");
     EXPECT_EQ(side.rfind("[server]\r\nContentLen=1048576\r\nLastModified=2019-03-05 08:09:10\r\n", 0), 0u) << side;
-    const int64_t kept = Exists(save_ + L".tmp") ? GetFileSize64(save_ + L".tmp") : 0;
+    const int64_t kept = Exists(save_ + L".tmp") ? sys::FileSize(save_ + L".tmp") : 0;
     const std::string have = kept > 0 ? "0-" + std::to_string(kept - 1) : "";
     EXPECT_NE(side.find("\r\nHave=" + have + "\r\n"), std::string::npos) << side;
 }
@@ -165,7 +165,7 @@ TEST_F(NginxTransfer, MissingLastModifiedLeavesTheTimeOfWriting) {
     TDownloadRecorder recorder;
     ASSERT_EQ(Download(Url(L"/nolm/"), recorder), 0) << client_->GetLastError();
     EXPECT_EQ(ReadFileBytes(save_), source);
-    EXPECT_NEAR(GetFileModifyTime(save_), SystemTimeToDateTime(now), 60.0 / 86400);
+    EXPECT_NEAR(FileWriteDateTime(save_), SystemTimeToDateTime(now), 60.0 / 86400);
 }
 
 TEST_F(NginxTransfer, SelfSignedCertificateIsRefused) {

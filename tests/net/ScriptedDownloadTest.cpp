@@ -4,7 +4,7 @@
 
 #include "net/public/DateTimeUtils.h"
 #include "sys/SysUtils.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 #include "tests/net/ScriptedFixture.h"
 
 using namespace nettest;
@@ -38,7 +38,7 @@ TEST_F(ScriptedDownload, SuccessNotifiesInOrderMovesIntoPlaceAndStampsTheServerT
     EXPECT_EQ(ReadFileBytes(save_), body);
     EXPECT_FALSE(Exists(Temp()));
     EXPECT_FALSE(Exists(Side()));
-    EXPECT_EQ(FormatDateTime(GetFileModifyTime(save_)), L"2019-03-05 08:09:10");
+    EXPECT_EQ(FormatDateTime(FileWriteDateTime(save_)), L"2019-03-05 08:09:10");
 }
 
 TEST_F(ScriptedDownload, CancelAtStartIsAFailureAndSendsNothing) {
@@ -205,7 +205,7 @@ TEST_F(ScriptedDownload, CompleteTemporaryFileIsMovedWithoutAGet) {
     EXPECT_EQ(server_.Requests().size(), 1u);
     EXPECT_EQ(ReadFileBytes(save_), body);
     EXPECT_FALSE(Exists(Side())) << "a finished package leaves nothing to resume";
-    EXPECT_EQ(FormatDateTime(GetFileModifyTime(save_)), L"2019-03-05 08:09:10");
+    EXPECT_EQ(FormatDateTime(FileWriteDateTime(save_)), L"2019-03-05 08:09:10");
 }
 
 TEST_F(ScriptedDownload, MissingLastModifiedIsNotComparedAndMissingLengthSkipsTheSizeCheck) {
@@ -311,7 +311,7 @@ TEST_F(ScriptedDownload, SizeLimitAppliesOnlyWhenResumable) {
     EXPECT_EQ(Run(unannounced), -1);
     ASSERT_NE(unannounced.First(dsFail), nullptr);
     EXPECT_EQ(unannounced.First(dsFail)->Msg, L"超过下载文件大小限制！");
-    EXPECT_LE(GetFileSize64(Temp()), 999);
+    EXPECT_LE(sys::FileSize(Temp()), 999);
 
     client_->SetResumable(false);
     server_.Add(File(body), IsGet());

@@ -1,7 +1,7 @@
 // Proves the scripted server against raw WinInet before the engine relies on it.
 #include "tests/support/ScriptedHttpServer.h"
 
-#include "net/public/WinHandles.h"
+#include "net/public/InternetHandle.h"
 
 #include <windows.h>
 #include <wininet.h>

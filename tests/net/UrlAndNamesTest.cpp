@@ -4,7 +4,7 @@
 #include "net/HttpClientIntf.h"
 #include "net/public/DateTimeUtils.h"
 #include "net/public/HttpClientImpl.h"
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 
 namespace {
 

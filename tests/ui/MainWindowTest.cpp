@@ -5,6 +5,7 @@
 #include "controls/f_BriskImageButton.h"
 #include "gui/Gdi.h"
 #include "gui/PictureScale.h"
+#include "gui/WindowDataPictures.h"
 #include "sys/SysUtils.h"
 #include "tests/ui/UiTestSupport.h"
 
@@ -40,10 +41,7 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheTelecomLineAndOnlyTheMinimiseButto
     EXPECT_EQ(416, form->ClientHeight());
 
     EXPECT_EQ(form->TS1, form->PC->ActivePage());
-    for (int i = 0; i < form->PC->PageCount(); ++i) {
-        const RECT tab = form->PC->TabRect(i);
-        EXPECT_TRUE(IsRectEmpty(&tab)) << "tab " << i << " shows";
-    }
+    for (int i = 0; i < form->PC->PageCount(); ++i) EXPECT_FALSE(form->PC->Page(i)->TabVisible()) << "tab " << i << " shows";
     EXPECT_TRUE(form->rdbDX->Checked());
     EXPECT_FALSE(form->RdbLT->Checked());
     EXPECT_FALSE(form->btnInstall->Visible());
@@ -275,7 +273,11 @@ TEST_F(MainWindow, KeysPassTheTurnMoveTheLineAndPressThePictureThatHasIt) {
 // 100 % and 200 % take the stored drawings as they are; 150 % reduces the x2 drawing (its text
 // at twice the type size), which a x1 enlargement would not match.
 TEST(Pictures, EachScaleTakesItsOwnDrawing) {
-    const gui::TPngImage x1 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW"), x2 = gui::LoadPngResource(L"BTN_DOWNLOAD_NOW_2X");
+    const auto stored = [](const wchar_t* name) {
+        const auto picture = gui::LoadPictureResource(name);
+        return dynamic_cast<const gui::TPngImage&>(*picture);
+    };
+    const gui::TPngImage x1 = stored(L"BTN_DOWNLOAD_NOW"), x2 = stored(L"BTN_DOWNLOAD_NOW_2X");
     ASSERT_EQ(430, x2.Width());
     const struct {
         int dpi;

@@ -105,6 +105,6 @@ TEST(RealServices, HoldThePackageToThePinnedPublisherAndMinimumVersion) {
         const std::wstring path =
             testenv::UnixToWindowsPath(std::wstring(TALLYVO_TEST_SAMPLES) + L"/" + c.sample + L".exe");
         const TFileHandle held = OpenPackageForLaunch(path);
-        EXPECT_EQ(c.reason, RealMainWindowServices().CheckPackage(path, held.Get()).Reason);
+        EXPECT_EQ(c.reason, TRealMainWindowServices().CheckPackage(path, held.Get()).Reason);
     }
 }

@@ -1,6 +1,6 @@
 // The progress page as the transfer's notifications redraw it: percentage or amount received,
 // bar, speed and time left, the cancel answer, what a done run shows, and the failure log lines.
-#include "app/f_GlobalVar.h"
+#include "app/f_Logger.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/PromptDriver.h"
 #include "tests/ui/UiTestSupport.h"
@@ -171,7 +171,7 @@ TEST_F(ProgressPage, CancelIsAnsweredOnlyToProgressAndAfterItsPump) {
 TEST_F(ProgressPage, FailureNotificationsAreLoggedInGbkWithTheirOwnPrefix) {
     // A log of the test's own: the day's file beside the program gathers the lines of every run.
     auto logger = std::make_unique<TLogger>(nullptr, testenv::MakeScratchDir(L"ui_progress_log"));
-    g_Logger = logger.get();
+    services.Log = [&](const std::wstring& line) { logger->WriteLog(line, llInformation); };
     uitest::TNotice fail{dsFail};
     fail.Msg = L"连接超时";
     uitest::TNotice error{dsError};
@@ -179,7 +179,7 @@ TEST_F(ProgressPage, FailureNotificationsAreLoggedInGbkWithTheirOwnPrefix) {
     uitest::TPromptDriver driver([](HWND prompt) { uitest::ClickClose(prompt); });
     Run({{{fail, error}, -1}});
     const std::wstring written = logger->LogDir() + logger->LogFileName();
-    g_Logger = nullptr;
+    services.Log = nullptr;
     logger.reset();  // which lets go of the file
     EXPECT_TRUE(driver.Ran());
     std::string log;

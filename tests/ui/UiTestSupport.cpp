@@ -30,7 +30,7 @@ int32_t TScriptedServices::DownloadFile(const TDownloadSources& sources, const s
         if (OnRealNotice) OnRealNotice(info);
         onProgress(info, cancel);
     };
-    return RealMainWindowServices().DownloadFile(sources, savePath, watched, report);
+    return TRealMainWindowServices().DownloadFile(sources, savePath, watched, report);
 }
 
 namespace {

@@ -80,6 +80,9 @@ public:
     DWORD UnreadablePackageRetryMs() override { return UnreadableRetryMs; }
     // Counts instead of ending the test's process.
     void EndProcess() override { ++EndProcessCalls; }
+    void LogRunLine(const std::wstring& line) override {
+        if (Log) Log(line);
+    }
 
     bool Online = true;
     std::vector<int> Answers;  // in order; OK once they run out
@@ -103,6 +106,7 @@ public:
     std::function<void()> BeforeCheck;  // on the checking worker, before each verdict
     DWORD UnreadableRetryMs = 1500;
     int EndProcessCalls = 0;
+    std::function<void(const std::wstring&)> Log;  // none: the lines go nowhere
     struct TStartCall {
         std::wstring FinalPath;
         bool SameFileAsChecked;   // the handle the last check judged

@@ -1,7 +1,7 @@
 // The package check on the samples the build signs with its test PKI (tools/make-test-pki.sh).
 #include "verify/PackageCheck.h"
 
-#include "net/public/WinHandles.h"
+#include "sys/Handles.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

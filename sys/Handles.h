@@ -1,7 +1,7 @@
 #pragma once
-// Move-only owners of the kernel, WinInet and registry handles the client opens.
+// Move-only owners of the kernel and registry handles every layer opens; a layer with handles of
+// its own (WinInet, CryptoAPI) gives TScopedHandle their traits.
 #include <windows.h>
-#include <wininet.h>
 
 #include <utility>
 
@@ -34,12 +34,6 @@ private:
     Handle h_ = Traits::Invalid();
 };
 
-struct TInternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { InternetCloseHandle(h); }
-};
-
 struct TFileHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
@@ -59,6 +53,5 @@ struct TEventHandleTraits {
 };
 
 using TEventHandle = TScopedHandle<TEventHandleTraits>;
-using TInternetHandle = TScopedHandle<TInternetHandleTraits>;
 using TFileHandle = TScopedHandle<TFileHandleTraits>;
 using TRegKey = TScopedHandle<TRegKeyTraits>;

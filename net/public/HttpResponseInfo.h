@@ -1,6 +1,6 @@
 #pragma once
-// File and response facts the download compares to decide between resuming, restarting and
-// leaving an up-to-date file alone.
+// The response facts the download compares with its files (through sys/) to decide between
+// resuming, restarting and leaving an up-to-date file alone.
 #include <windows.h>
 #include <wininet.h>
 
@@ -8,16 +8,7 @@
 #include <string>
 
 #include "net/HttpClientIntf.h"
-
-// True when the attributes can be read: a folder of that name counts as existing.
-bool FileExistsEx(const std::wstring& name);
-// 0 when the attributes cannot be read.
-int64_t GetFileSize64(const std::wstring& name);
-// Last-write time as stored (UTC, no local conversion); 0 when it cannot be read.
-TDateTime GetFileModifyTime(const std::wstring& name);
-void DeleteIfExists(const std::wstring& name);
-// The system's text for GetLastError().
-std::wstring LastSystemMessage();
+#include "sys/SysUtils.h"
 
 struct TRemoteFileInfo {
     int64_t ContentLength = 0;     // 0 when the server announced none or sent no number

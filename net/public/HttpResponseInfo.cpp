@@ -1,4 +1,4 @@
-#include "net/public/HttpFileUtils.h"
+#include "net/public/HttpResponseInfo.h"
 
 #include <algorithm>
 #include <vector>
@@ -7,10 +7,6 @@
 #include "net/public/DateTimeUtils.h"
 
 namespace {
-
-bool QueryAttributes(const std::wstring& name, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) != FALSE;
-}
 
 // A header's value as text; false when it is missing.
 bool QueryHeaderText(HINTERNET request, DWORD query, std::string& text) {
@@ -28,29 +24,6 @@ std::string Trimmed(const std::string& text) {
 }
 
 }  // namespace
-
-bool FileExistsEx(const std::wstring& name) {
-    return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-int64_t GetFileSize64(const std::wstring& name) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!QueryAttributes(name, data)) return 0;
-    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
-TDateTime GetFileModifyTime(const std::wstring& name) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    SYSTEMTIME st;
-    if (!QueryAttributes(name, data) || !FileTimeToSystemTime(&data.ftLastWriteTime, &st)) return 0;
-    return SystemTimeToDateTime(st);
-}
-
-void DeleteIfExists(const std::wstring& name) {
-    if (FileExistsEx(name)) DeleteFileW(name.c_str());
-}
-
-std::wstring LastSystemMessage() { return sys::SysErrorMessage(::GetLastError()); }
 
 int64_t ParseDecimal(const std::string& text) {
     const std::string digits = Trimmed(text);
