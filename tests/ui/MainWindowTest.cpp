@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -150,13 +149,6 @@ std::vector<COLORREF> PixelsOf(Tfrm_Main& form) {
     return pixels;
 }
 
-size_t PixelsApart(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
-    if (a.size() != b.size()) return std::max(a.size(), b.size());
-    size_t apart = 0;
-    for (size_t i = 0; i < a.size(); ++i) apart += a[i] != b[i];
-    return apart;
-}
-
 // 125 %, then 150 %, then back: every control where it started, and at 150 % where a window
 // moved there straight from 96 DPI has it.
 TEST_F(MainWindow, ScalesInTurnLandEveryControlWhereOneChangeWould) {
@@ -169,13 +161,13 @@ TEST_F(MainWindow, ScalesInTurnLandEveryControlWhereOneChangeWould) {
     const std::vector<COLORREF> shotThrough120 = PixelsOf(*form);
     ChangeDpi(form, 96, RECT{428, 161, 1048, 577});
     EXPECT_EQ(at96, LayoutOf(*form));
-    EXPECT_EQ(0u, PixelsApart(shotAt96, PixelsOf(*form))) << "pixels apart from the start at 96 DPI";
+    EXPECT_TRUE(shotAt96 == PixelsOf(*form)) << "the pixels of the start at 96 DPI";
 
     uitest::FreeMainWindow(form);
     form = uitest::MakeMainWindow(services);
     ChangeDpi(form, 144, at150);
     EXPECT_EQ(through120, LayoutOf(*form));
-    EXPECT_EQ(0u, PixelsApart(shotThrough120, PixelsOf(*form))) << "pixels apart from 144 DPI reached at once";
+    EXPECT_TRUE(shotThrough120 == PixelsOf(*form)) << "the pixels of 144 DPI reached at once";
 }
 
 TEST_F(MainWindow, SpeedLabelSharesTheProgressLineAndEndsAtTheTracksRightEdge) {
