@@ -5,6 +5,7 @@
 
 #include "gui/Canvas.h"
 #include "gui/Forms.h"
+#include "gui/Timer.h"
 #include "gui/WindowSubclass.h"
 #include "controls/ShadowFrameSupport.h"
 #include "sys/SysUtils.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormShadow";
-constexpr UINT_PTR kTimerId = 1;
 // The framework's notification, sent to a form's own window whenever its showing state changes.
 constexpr UINT kShowingChanged = 0xB019;
 
@@ -80,6 +80,9 @@ TFormShadow::TFormShadow() {
     FHandle = CreateWindowExW(exStyle, kClassName, L"", WS_POPUP, -1000, 0, 0, 0, nullptr, nullptr,
                               ModuleInstance(), this);
     if (!FHandle) throw sys::Exception(L"CreateWindowEx: " + sys::SysErrorMessage(GetLastError()));
+    FTimer = std::make_unique<gui::TTimer>(nullptr);
+    FTimer->SetEnabled(false);
+    FTimer->OnTimer = [this](gui::TObject*) { Guarded([this] { _OnTimer(); }); };
 }
 
 TFormShadow::~TFormShadow() {
@@ -333,12 +336,15 @@ void TFormShadow::_ApplyShowFlags() {
 
 void TFormShadow::_SetTimer(TTimerMode mode, UINT interval) {
     FTimerMode = mode;
-    SetTimer(FHandle, kTimerId, interval, nullptr);
+    // Set anew, the countdown starts again.
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(interval);
+    FTimer->SetEnabled(true);
 }
 
 void TFormShadow::_StopTimer() {
     FTimerMode = TTimerMode::tmOff;
-    KillTimer(FHandle, kTimerId);
+    FTimer->SetEnabled(false);
 }
 
 void TFormShadow::_OnTimer() {
@@ -346,7 +352,7 @@ void TFormShadow::_OnTimer() {
     case TTimerMode::tmActivation: _ActivationTimer(); break;
     case TTimerMode::tmSnapshot: _SnapshotTimer(); break;
     case TTimerMode::tmWatchdog: _WatchdogTimer(); break;
-    case TTimerMode::tmOff: KillTimer(FHandle, kTimerId); break;
+    case TTimerMode::tmOff: FTimer->SetEnabled(false); break;
     }
 }
 
@@ -423,10 +429,6 @@ LRESULT TFormShadow::_ShadowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         // Wine may hand activation to any visible window when another program's window closes,
         // WS_EX_NOACTIVATE or not; the shadow passes it on to its form.
         if (LOWORD(wParam) != WA_INACTIVE && _FormShowing()) SetForegroundWindow(FForm);
-        return 0;
-    case WM_TIMER:
-        if (wParam != kTimerId) break;
-        Guarded([this] { _OnTimer(); });
         return 0;
     default: break;
     }

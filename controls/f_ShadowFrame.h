@@ -19,6 +19,7 @@
 
 namespace gui {
 class TForm;
+class TTimer;
 }
 
 class TFormShadow {
@@ -115,6 +116,7 @@ private:
     bool FActive = false;
     bool FWanted = false;
     TTimerMode FTimerMode = TTimerMode::tmOff;
+    std::unique_ptr<gui::TTimer> FTimer;
     int FOffset = 0;
     gui::TColor FColor = gui::clBlack;
     bool FHooked = false;
