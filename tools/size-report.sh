@@ -123,6 +123,10 @@ rows = sorted(by_object.items(), key=lambda kv: -sum(kv[1][s] for s in order))
 for obj, counts in rows[:top]:
     print(f"  {sum(counts[s] for s in order):7} " + " ".join(f"{counts[s]:7}" for s in order) + f"  {obj}")
 
+if any(obj.endswith(".lto.o") or ".ltrans" in obj for obj in by_object):
+    print("  (the layers' code is optimised at link time into one object: a build folder configured with")
+    print("   -DTALLYVO_LTO=OFF names each object, at the sizes it has before that optimisation)")
+
 # Archives as a whole: the libraries the objects come from.
 libs = collections.Counter()
 for obj, counts in by_object.items():
