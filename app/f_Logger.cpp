@@ -185,7 +185,7 @@ std::wstring TLogger::TodaysFileName(const SYSTEMTIME& now) const {
 // CREATE_NEW rather than CREATE_ALWAYS: a file another process made in between is appended to,
 // never emptied.
 void TLogger::OpenLogStream(const std::wstring& path) {
-    const bool existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool existed = sys::PathExists(path);
     HANDLE file = existed ? OpenShared(path)
                           : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
