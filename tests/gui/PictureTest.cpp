@@ -168,11 +168,8 @@ TEST(PngImage, NearestHalfEvenKeepsMarginsAndSkipsSourcesOutside) {
     }
     TPngImage dest;
     dest.CreateBlank(8, 1);
-    const auto copy = [](const TPngImage& from, const RECT& fromRect, TPngImage& to, const RECT& toRect) {
-        ResampleRect(from, fromRect, to, toRect, TResampleRule::NearestHalfEven);
-    };
     // Two source columns stretched to four: offsets 0, 0.5, 1, 1.5 round to 0, 0, 1, 2.
-    copy(source, Rect(1, 0, 3, 1), dest, Rect(2, 0, 6, 1));
+    ResampleRect(source, Rect(1, 0, 3, 1), dest, Rect(2, 0, 6, 1), TResampleRule::NearestHalfEven);
     EXPECT_EQ(dest.Row(0)[2 * 3], 20);
     EXPECT_EQ(dest.Row(0)[3 * 3], 20);
     EXPECT_EQ(dest.Row(0)[4 * 3], 30);
@@ -183,9 +180,9 @@ TEST(PngImage, NearestHalfEvenKeepsMarginsAndSkipsSourcesOutside) {
     TPngImage rgb;
     std::vector<std::uint8_t> file = WritePng(1, 1, kPngRgb, {9, 9, 9});
     rgb.LoadFromMemory(file.data(), file.size());
-    copy(rgb, Rect(0, 0, 1, 1), dest, Rect(7, 0, 8, 1));
+    ResampleRect(rgb, Rect(0, 0, 1, 1), dest, Rect(7, 0, 8, 1), TResampleRule::NearestHalfEven);
     EXPECT_EQ(dest.AlphaRow(0)[7], 255) << "a source without alpha copies as opaque";
-    copy(source, Rect(3, 0, 6, 1), dest, Rect(0, 0, 3, 1));
+    ResampleRect(source, Rect(3, 0, 6, 1), dest, Rect(0, 0, 3, 1), TResampleRule::NearestHalfEven);
     EXPECT_EQ(dest.Row(0)[1 * 3], 0) << "source column 4 is outside the source: skipped";
 }
 

@@ -265,11 +265,8 @@ TEST_F(MainWindow, KeysPassTheTurnMoveTheLineAndPressThePictureThatHasIt) {
 // 100 % and 200 % take the stored drawings as they are; 150 % reduces the x2 drawing (its text
 // at twice the type size), which a x1 enlargement would not match.
 TEST(Pictures, EachScaleTakesItsOwnDrawing) {
-    const auto stored = [](const wchar_t* name) {
-        const auto picture = gui::LoadPictureResource(name);
-        return dynamic_cast<const gui::TPngImage&>(*picture);
-    };
-    const gui::TPngImage x1 = stored(L"BTN_DOWNLOAD_NOW"), x2 = stored(L"BTN_DOWNLOAD_NOW_2X");
+    const gui::TPngImage x1 = dynamic_cast<const gui::TPngImage&>(*gui::LoadPictureResource(L"BTN_DOWNLOAD_NOW"));
+    const gui::TPngImage x2 = dynamic_cast<const gui::TPngImage&>(*gui::LoadPictureResource(L"BTN_DOWNLOAD_NOW_2X"));
     ASSERT_EQ(430, x2.Width());
     const struct {
         int dpi;
